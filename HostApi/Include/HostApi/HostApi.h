@@ -1,0 +1,10 @@
+//
+// HostApi.h
+//
+// Every public header of HostApi.dll, the module through which the library reaches Windows.
+//
+#pragma once
+
+#include "HostApiExport.h"
+#include "OperatingSystem.h"
+#include "UniqueHandle.h"

@@ -1,0 +1,139 @@
+//
+// UniqueHandle.h
+//
+// The one owner of Windows handles in both modules: move-only, closes its handle exactly once,
+// on every path. A traits class names the handle type, which of null and INVALID_HANDLE_VALUE
+// mean "no handle" for the function that produced it, and the function that closes it.
+//
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace Kelvo {
+namespace HostApi {
+
+enum class InvalidHandleValue
+{
+    Null,        // functions that fail with NULL (CreateEvent, OpenProcess, RegOpenKeyEx, ...)
+    AllOnes,     // functions that fail with INVALID_HANDLE_VALUE (CreateFile, FindFirstFile, ...)
+    NullOrAllOnes
+};
+
+template <typename HandleType, auto CloseFunction, InvalidHandleValue InvalidValue>
+struct HandleTraits
+{
+    using Type = HandleType;
+
+    static Type Invalid() noexcept
+    {
+        return InvalidValue == InvalidHandleValue::AllOnes ? reinterpret_cast<Type>(INVALID_HANDLE_VALUE) : nullptr;
+    }
+
+    static bool IsValid(Type value) noexcept
+    {
+        const bool isNull = value == nullptr;
+        const bool isAllOnes = value == reinterpret_cast<Type>(INVALID_HANDLE_VALUE);
+        switch (InvalidValue)
+        {
+        case InvalidHandleValue::Null:
+            return !isNull;
+        case InvalidHandleValue::AllOnes:
+            return !isAllOnes;
+        default:
+            return !isNull && !isAllOnes;
+        }
+    }
+
+    static void Close(Type value) noexcept
+    {
+        CloseFunction(value);
+    }
+};
+
+template <typename Traits>
+class UniqueHandle
+{
+public:
+    using Type = typename Traits::Type;
+
+    UniqueHandle() noexcept : m_value(Traits::Invalid())
+    {
+    }
+
+    explicit UniqueHandle(Type value) noexcept : m_value(value)
+    {
+    }
+
+    UniqueHandle(UniqueHandle&& other) noexcept : m_value(other.Release())
+    {
+    }
+
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept
+    {
+        if (this != &other)
+        {
+            Reset(other.Release());
+        }
+        return *this;
+    }
+
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+    ~UniqueHandle()
+    {
+        Reset();
+    }
+
+    Type Get() const noexcept
+    {
+        return m_value;
+    }
+
+    bool IsValid() const noexcept
+    {
+        return Traits::IsValid(m_value);
+    }
+
+    explicit operator bool() const noexcept
+    {
+        return IsValid();
+    }
+
+    // Gives up ownership without closing.
+    Type Release() noexcept
+    {
+        return std::exchange(m_value, Traits::Invalid());
+    }
+
+    // Closes the owned handle (if any) and takes value.
+    void Reset(Type value = Traits::Invalid()) noexcept
+    {
+        const Type old = std::exchange(m_value, value);
+        if (Traits::IsValid(old))
+        {
+            Traits::Close(old);
+        }
+    }
+
+    // For functions that return a handle through an out-parameter: closes the owned one first.
+    Type* Put() noexcept
+    {
+        Reset();
+        return &m_value;
+    }
+
+private:
+    Type m_value;
+};
+
+using UniqueKernelHandle = UniqueHandle<HandleTraits<HANDLE, &::CloseHandle, InvalidHandleValue::NullOrAllOnes>>;
+using UniqueFindHandle = UniqueHandle<HandleTraits<HANDLE, &::FindClose, InvalidHandleValue::AllOnes>>;
+using UniqueRegistryKey = UniqueHandle<HandleTraits<HKEY, &::RegCloseKey, InvalidHandleValue::Null>>;
+using UniqueModule = UniqueHandle<HandleTraits<HMODULE, &::FreeLibrary, InvalidHandleValue::Null>>;
+using UniqueLocalMemory = UniqueHandle<HandleTraits<HLOCAL, &::LocalFree, InvalidHandleValue::Null>>;
+
+} // namespace HostApi
+} // namespace Kelvo

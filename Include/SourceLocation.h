@@ -1,0 +1,26 @@
+//
+// SourceLocation.h
+//
+// The throw site recorded by Exception: the throwing source file, as a path relative to the
+// project root without extension (e.g. Source\OSInfo), and the line of the throwing statement.
+//
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace Kelvo {
+namespace Utilities {
+
+struct SourceLocation
+{
+    std::wstring SourceFile;
+    std::uint32_t Line;
+};
+
+} // namespace Utilities
+} // namespace Kelvo
+
+// The SourceLocation of the statement it stands in; file is a wide literal such as L"Source\\OSInfo".
+#define KELVO_SOURCE_LOCATION(file) \
+    ::Kelvo::Utilities::SourceLocation{ file, static_cast<std::uint32_t>(__LINE__) }

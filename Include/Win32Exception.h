@@ -1,0 +1,26 @@
+//
+// Win32Exception.h
+//
+// A std::system_error in the system category, thrown right after a failing Windows call.
+// what() is the narrow message, then ": " when the message is not empty, then the
+// standard library's description of the code.
+//
+#pragma once
+
+#include "UtilitiesExport.h"
+
+#include <system_error>
+
+namespace Kelvo {
+namespace Utilities {
+
+class KELVO_UTILITIES_API Win32Exception : public std::system_error
+{
+public:
+    // Takes the calling thread's last Win32 error: construct it before any other Windows call.
+    explicit Win32Exception(const char* message);
+    Win32Exception(unsigned long errorCode, const char* message);
+};
+
+} // namespace Utilities
+} // namespace Kelvo

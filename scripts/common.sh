@@ -1,0 +1,82 @@
+# Shared by build.sh and test.sh: installs what is missing, builds both architectures, installs
+# the SDKs into dist/ and builds the example against the installed x64 SDK. Quiet on success;
+# every step logs to build/logs and shows its log when it fails.
+
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+logs=$root/build/logs
+mkdir -p "$logs"
+export DEBIAN_FRONTEND=noninteractive
+sudo=""
+[ "$(id -u)" = 0 ] || sudo=sudo
+
+# step NAME COMMAND...: runs COMMAND with its output in build/logs/NAME.log.
+step() {
+    local name=$1
+    shift
+    if ! "$@" >"$logs/$name.log" 2>&1; then
+        echo "FAILED: $name ($*); last lines of build/logs/$name.log:" >&2
+        tail -n 40 "$logs/$name.log" >&2
+        exit 1
+    fi
+}
+
+install_packages() {
+    local need=()
+    command -v cmake >/dev/null || need+=(cmake)
+    command -v ninja >/dev/null || need+=(ninja-build)
+    command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
+    command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686-posix)
+    command -v wine >/dev/null || need+=(wine)
+    [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+    [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+    command -v flock >/dev/null || need+=(util-linux)
+    if [ ${#need[@]} -gt 0 ]; then
+        # A partly failed index update (a mirror in sync) need not stop the install.
+        $sudo apt-get update -qq >"$logs/apt-update.log" 2>&1 || true
+        step apt-install $sudo apt-get install -y -qq "${need[@]}"
+    fi
+}
+
+# Sets x86_skip_reason when 32-bit Wine cannot be had or cannot run here; the x86 suites then
+# do not run.
+x86_skip_reason=""
+install_wine32() {
+    if ! dpkg -s wine32:i386 >/dev/null 2>&1; then
+        if ! {
+            $sudo dpkg --add-architecture i386 && { $sudo apt-get update -qq || true; } &&
+                $sudo apt-get install -y -qq wine32:i386
+        } >"$logs/wine32.log" 2>&1; then
+            x86_skip_reason="the package archive cannot provide 32-bit Wine (wine32:i386; see build/logs/wine32.log)"
+            return 0
+        fi
+    fi
+    if ! /usr/lib/wine/wine --version >"$logs/wine32-check.log" 2>&1; then
+        x86_skip_reason="32-bit Wine is installed but cannot run on this machine: $(tail -n 1 "$logs/wine32-check.log" | sed 's/.*: //') (build/logs/wine32-check.log)"
+    fi
+}
+
+build_architecture() {
+    local arch=$1
+    step "configure-$arch" cmake --preset "mingw-$arch"
+    step "build-$arch" cmake --build --preset "mingw-$arch"
+    step "install-$arch" cmake --install "build/mingw-$arch"
+}
+
+# Builds Examples/ against dist/x64 as an outside project would.
+build_example() {
+    step configure-example cmake -S Examples -B build/example-x64 -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x64.cmake" -DCMAKE_PREFIX_PATH="$root/dist/x64"
+    step build-example cmake --build build/example-x64
+}
+
+run_example() {
+    "$root/cmake/wine-run.sh" "$root/build/mingw-x64/wineprefix" x64 "$root/build/example-x64/KelvoExample.exe"
+}
+
+install_packages
+install_wine32
+build_architecture x64
+build_architecture x86
+build_example
