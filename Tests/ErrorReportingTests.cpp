@@ -53,31 +53,25 @@ std::string CaughtAs(Thrower thrower)
 
 } // namespace
 
-TEST(Exception, WithoutCodeHasAllOnesCodeAndPlainFullMessage)
+TEST(Exception, ComposesTheFullMessageOnlyWithACode)
 {
-    const Exception e(L"Failed to get version number", OSInfoLine123);
-    EXPECT_EQ(Exception::NoErrorCode, e.GetErrorCode());
-    EXPECT_EQ(0xFFFFFFFFFFFFFFFFull, e.GetErrorCode());
-    EXPECT_EQ(L"18446744073709551615", e.GetErrorCodeText());
-    EXPECT_EQ(L"Failed to get version number", e.GetErrorMessage());
-    EXPECT_EQ(L"Failed to get version number", e.GetFullMessage());
-    EXPECT_EQ(L"Source\\OSInfo Line:123", e.GetSourceLocation());
-}
+    const Exception without(L"Failed to get version number", OSInfoLine123);
+    EXPECT_EQ(0xFFFFFFFFFFFFFFFFull, without.GetErrorCode());
+    EXPECT_EQ(L"18446744073709551615", without.GetErrorCodeText());
+    EXPECT_EQ(L"Failed to get version number", without.GetFullMessage());
+    EXPECT_EQ(L"Source\\OSInfo Line:123", without.GetSourceLocation());
 
-TEST(Exception, WithCodeAppendsTheCodeToTheFullMessageOnly)
-{
-    const Exception e(L"Failed to get version number", 87, OSInfoLine123);
-    EXPECT_EQ(87u, e.GetErrorCode());
-    EXPECT_EQ(L"87", e.GetErrorCodeText());
-    EXPECT_EQ(L"Failed to get version number", e.GetErrorMessage());
-    EXPECT_EQ(L"Failed to get version number (ErrorCode: 87)", e.GetFullMessage());
-    EXPECT_EQ(L"Source\\OSInfo Line:123", e.GetSourceLocation());
+    const Exception with(L"Failed to get version number", 87, OSInfoLine123);
+    EXPECT_EQ(L"87", with.GetErrorCodeText());
+    EXPECT_EQ(L"Failed to get version number", with.GetErrorMessage());
+    EXPECT_EQ(L"Failed to get version number (ErrorCode: 87)", with.GetFullMessage());
+    EXPECT_EQ(L"Source\\OSInfo Line:123", with.GetSourceLocation());
 
     EXPECT_EQ(L"x (ErrorCode: 0)", Exception(L"x", 0, OSInfoLine123).GetFullMessage());
     EXPECT_EQ(L" (ErrorCode: 5)", Exception(L"", 5, OSInfoLine123).GetFullMessage());
-    // A code given explicitly as all ones still gets its suffix.
     EXPECT_EQ(L"x (ErrorCode: 18446744073709551615)", Exception(L"x", Exception::NoErrorCode, OSInfoLine123).GetFullMessage());
-    EXPECT_EQ(L"4294967296", Exception(L"x", 0x100000000ull, OSInfoLine123).GetErrorCodeText());
+    // what() is the standard base's text, never the message.
+    EXPECT_STREQ(std::exception().what(), with.what());
 }
 
 TEST(Exception, SourceLocationIsReplacedNotAppended)
@@ -110,12 +104,6 @@ TEST(Exception, CopiesCarryAllFourValues)
     }
 }
 
-TEST(Exception, WhatNeverCarriesTheMessage)
-{
-    const Exception e(L"secret message", 5, OSInfoLine123);
-    EXPECT_STREQ(std::exception().what(), e.what());
-}
-
 TEST(Exception, EachHandlerCatchesOnlyItsOwnType)
 {
     EXPECT_EQ("Exception", CaughtAs([] { throw Exception(L"m", OSInfoLine123); }));
@@ -143,20 +131,13 @@ TEST(Win32Exception, TakesTheLastErrorOrTheGivenCode)
 {
     ::SetLastError(ERROR_ACCESS_DENIED);
     const Win32Exception fromLastError("GetDiskFreeSpaceEx failed");
-    EXPECT_EQ(5, fromLastError.code().value());
-    EXPECT_EQ(&std::system_category(), &fromLastError.code().category());
+    EXPECT_EQ(std::error_code(5, std::system_category()), fromLastError.code());
     EXPECT_EQ("GetDiskFreeSpaceEx failed: " + std::system_category().message(5), fromLastError.what());
 
     ::SetLastError(ERROR_SUCCESS);
-    const Win32Exception given(ERROR_FILE_NOT_FOUND, "RegGetValue failed.");
-    EXPECT_EQ(2, given.code().value());
-    EXPECT_EQ("RegGetValue failed.: " + std::system_category().message(2), given.what());
-
+    EXPECT_EQ(2, Win32Exception(ERROR_FILE_NOT_FOUND, "RegGetValue failed.").code().value());
     // Without a message there is nothing for ": " to separate.
     EXPECT_EQ(std::system_category().message(87), Win32Exception(87, "").what());
-
-    const std::runtime_error& asRuntimeError = given;
-    EXPECT_STREQ(given.what(), asRuntimeError.what());
 }
 
 TEST(FileSystemException, TakesTheLastErrorAndKeepsBothWidePaths)
@@ -164,8 +145,7 @@ TEST(FileSystemException, TakesTheLastErrorAndKeepsBothWidePaths)
     const std::wstring source = L"C:\\T\u00e9st\\\u65e5\u672c.txt";
     ::SetLastError(ERROR_SHARING_VIOLATION);
     const FileSystemException one("CreateFile failed.", source);
-    EXPECT_EQ(32, one.code().value());
-    EXPECT_EQ(&std::system_category(), &one.code().category());
+    EXPECT_EQ(std::error_code(32, std::system_category()), one.code());
     EXPECT_EQ(source, one.path1().wstring());
     EXPECT_TRUE(one.path2().empty());
     EXPECT_NE(std::string(one.what()).find("CreateFile failed."), std::string::npos);
@@ -173,7 +153,6 @@ TEST(FileSystemException, TakesTheLastErrorAndKeepsBothWidePaths)
     ::SetLastError(ERROR_DISK_FULL);
     const FileSystemException two("MoveFileEx failed", source, L"D:\\target");
     EXPECT_EQ(112, two.code().value());
-    EXPECT_EQ(source, two.path1().wstring());
     EXPECT_EQ(L"D:\\target", two.path2().wstring());
 }
 

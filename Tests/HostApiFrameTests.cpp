@@ -43,57 +43,30 @@ HANDLE NewEvent()
 
 } // namespace
 
-TEST(UniqueHandle, ClosesExactlyOnceAndHandsOverOnMove)
+TEST(UniqueHandle, ClosesExactlyOnceWhoeverEndsUpOwningIt)
 {
-    const HANDLE raw = NewEvent();
+    const HANDLE moved = NewEvent(), released = NewEvent(), replaced = NewEvent(), put = NewEvent();
     {
-        UniqueKernelHandle first(raw);
+        UniqueKernelHandle first(moved);
         UniqueKernelHandle second(std::move(first));
-        EXPECT_FALSE(first.IsValid());
-        EXPECT_EQ(raw, second.Get());
         UniqueKernelHandle third;
         third = std::move(second);
-        EXPECT_TRUE(IsOpen(raw));
+        EXPECT_FALSE(first.IsValid() || second.IsValid());
+        EXPECT_TRUE(IsOpen(moved));
+
+        EXPECT_EQ(released, UniqueKernelHandle(released).Release());
+
+        UniqueKernelHandle owner(replaced);
+        owner.Reset(put);
+        EXPECT_FALSE(IsOpen(replaced));
+        EXPECT_EQ(nullptr, *owner.Put());
+        EXPECT_FALSE(IsOpen(put));
     }
-    EXPECT_FALSE(IsOpen(raw));
+    EXPECT_FALSE(IsOpen(moved));
+    EXPECT_TRUE(IsOpen(released));
+    ::CloseHandle(released);
 
-    const HANDLE kept = NewEvent();
-    {
-        UniqueKernelHandle owner(kept);
-        EXPECT_EQ(kept, owner.Release());
-    }
-    EXPECT_TRUE(IsOpen(kept));
-    UniqueKernelHandle(kept).Reset();
-    EXPECT_FALSE(IsOpen(kept));
-}
-
-TEST(UniqueHandle, ResetAndPutCloseThePreviousHandle)
-{
-    const HANDLE a = NewEvent();
-    const HANDLE b = NewEvent();
-    UniqueKernelHandle owner(a);
-    owner.Reset(b);
-    EXPECT_FALSE(IsOpen(a));
-    EXPECT_TRUE(IsOpen(b));
-    HANDLE* slot = owner.Put();
-    EXPECT_FALSE(IsOpen(b));
-    EXPECT_EQ(nullptr, *slot);
-}
-
-TEST(UniqueHandle, InvalidValuesFollowTheTraits)
-{
-    EXPECT_FALSE(UniqueKernelHandle(INVALID_HANDLE_VALUE).IsValid());
-    EXPECT_FALSE(UniqueKernelHandle(nullptr).IsValid());
-    EXPECT_EQ(INVALID_HANDLE_VALUE, UniqueFindHandle().Get());
-    EXPECT_FALSE(UniqueFindHandle().IsValid());
-
-    WIN32_FIND_DATAW data;
-    UniqueFindHandle missing(::FindFirstFileW(L"C:\\no such folder\\*", &data));
-    EXPECT_FALSE(missing);
-}
-
-TEST(UniqueHandle, ExceptionsDoNotLeakHandles)
-{
+    // Unwinding closes too: the handle count stays flat.
     const DWORD before = HandleCount();
     for (int i = 0; i < 1000; ++i)
     {
@@ -107,6 +80,15 @@ TEST(UniqueHandle, ExceptionsDoNotLeakHandles)
         }
     }
     EXPECT_EQ(before, HandleCount());
+}
+
+TEST(UniqueHandle, InvalidValuesFollowTheTraits)
+{
+    EXPECT_FALSE(UniqueKernelHandle(INVALID_HANDLE_VALUE).IsValid());
+    EXPECT_FALSE(UniqueKernelHandle(nullptr).IsValid());
+    EXPECT_EQ(INVALID_HANDLE_VALUE, UniqueFindHandle().Get());
+    WIN32_FIND_DATAW data;
+    EXPECT_FALSE(UniqueFindHandle(::FindFirstFileW(L"C:\\no such folder\\*", &data)));
 }
 
 TEST(OperatingSystem, DirectoriesExistAndNeedNoFixedBuffer)
