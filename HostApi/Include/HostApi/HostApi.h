@@ -7,4 +7,5 @@
 
 #include "HostApiExport.h"
 #include "OperatingSystem.h"
+#include "Registry.h"
 #include "UniqueHandle.h"
