@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace Kelvo::Utilities;
 
@@ -53,6 +55,35 @@ int main()
         Show("caught from HostApi.dll, full message:", e.GetFullMessage());
         Show("error code:", e.GetErrorCodeText());
         Show("thrown at:", e.GetSourceLocation());
+    }
+
+    std::printf("\nRegistry (RegistryUtilities), under HKEY_CURRENT_USER\\Software\\KelvoExample:\n");
+    {
+        RegistryUtilities registry;
+        registry.RegistryCreateKey(RootCurrentUser, L"Software\\KelvoExample", AccessAll, false, OptionNonVolatile,
+                                   nullptr, nullptr);
+        const std::pair<RegistryValueType, std::wstring> values[] = {
+            { RegSz, L"Hello, registry" },        { RegExpandSz, L"%TEMP%\\KelvoExample" },
+            { RegBinary, L"DE, AD, BE, EF" },     { RegDword, L"2A, 00, 00, 00" },
+            { RegDwordBigEndian, L"00, 00, 00, 2A" }, { RegQword, L"01, 02, 03, 04, 05, 06, 07, 08" },
+            { RegMultiSz, L"first[endOfString]second" },
+        };
+        for (const auto& value : values)
+        {
+            // Text form -> registry bytes -> written -> read back -> text form.
+            const std::wstring name = RegistryUtilities::ConvertValueTypeToWideString(value.first);
+            registry.RegistrySetValueFromCurrentKey(name, RegistryUtilities::ConvertWideStringToValueData(value.first, value.second),
+                                                    value.first);
+            std::vector<unsigned char> data;
+            RegistryValueType type = RegNone;
+            registry.RegistryGetValueFromCurrentKey(name, data, type);
+            const std::string label = std::string(name.begin(), name.end()) + " read back:";
+            Show(label.c_str(), RegistryUtilities::ConvertValueDataToWideString(type, data));
+        }
+        registry.RegistryCloseCurrentKey();
+        registry.RegistryDeleteTree(RootCurrentUser, L"Software\\KelvoExample", false);
+        Show("after RegistryDeleteTree, KeyExists says:",
+             RegistryUtilities::KeyExists(RootCurrentUser, L"Software\\KelvoExample") ? L"true" : L"false");
     }
 
     std::printf("\nSystem (HostApi):\n");

@@ -7,6 +7,12 @@
 
 #include "Exception.h"
 #include "FileSystemException.h"
+#include "IRegistry.h"
+#include "IRegistryKey.h"
+#include "Registry.h"
+#include "RegistryKey.h"
+#include "RegistryTypes.h"
+#include "RegistryUtilities.h"
 #include "SourceLocation.h"
 #include "StringUtilities.h"
 #include "UtilitiesExport.h"

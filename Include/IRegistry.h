@@ -1,0 +1,30 @@
+//
+// IRegistry.h
+//
+// Makes registry key objects; an abstract class so that callers can be tested with a fake.
+//
+#pragma once
+
+#include "IRegistryKey.h"
+#include "RegistryTypes.h"
+#include "UtilitiesExport.h"
+
+#include <memory>
+#include <string>
+
+namespace Kelvo {
+namespace Utilities {
+
+class KELVO_UTILITIES_API IRegistry
+{
+public:
+    IRegistry() = default;
+    IRegistry(const IRegistry&) = default;
+    IRegistry& operator=(const IRegistry&) = default;
+    virtual ~IRegistry();
+
+    virtual std::unique_ptr<IRegistryKey> CreateRegistryKey(ERegistryBaseKey baseKey, const std::wstring& subKey) = 0;
+};
+
+} // namespace Utilities
+} // namespace Kelvo

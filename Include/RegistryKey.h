@@ -1,0 +1,58 @@
+//
+// RegistryKey.h
+//
+// One registry key below a predefined root, opened on first use and kept open until the object
+// goes. Failures of the registry throw Win32Exception with the status the registry returned.
+// A copy names the same key and opens it again on its own first use.
+//
+#pragma once
+
+#include "IRegistryKey.h"
+#include "RegistryTypes.h"
+#include "UtilitiesExport.h"
+
+#include <HostApi/UniqueHandle.h>
+
+#include <string>
+#include <vector>
+
+namespace Kelvo {
+namespace Utilities {
+
+class KELVO_UTILITIES_API RegistryKey : public IRegistryKey
+{
+public:
+    RegistryKey(ERegistryBaseKey baseKey, const std::wstring& subKey);
+    RegistryKey(const RegistryKey& other);
+    RegistryKey& operator=(const RegistryKey& other);
+    ~RegistryKey() override;
+
+    // Readers: a missing key or value gives the default.
+    std::wstring GetStringValue(const std::wstring& name, const std::wstring& defaultValue) override;
+    unsigned int GetUint32Value(const std::wstring& name, unsigned int defaultValue) override;
+    std::vector<unsigned char> GetBinaryValue(const std::wstring& name) override;
+    // Writers: REG_BINARY, REG_DWORD and REG_SZ; the key must exist.
+    void SetValue(const std::wstring& name, const std::vector<unsigned char>& bytes) override;
+    void SetValue(const std::wstring& name, unsigned int value) override;
+    void SetValue(const std::wstring& name, const std::wstring& text) override;
+    virtual void CreateSubKey(const std::wstring& name);
+    // A sub-key that does not exist counts as deleted.
+    virtual void DeleteSubKey(const std::wstring& name);
+
+protected:
+    // The Windows status of opening the key (0 once it is open).
+    long TryOpen();
+    void Open();
+    // False when the key does not exist.
+    bool TryOpenForRead();
+
+private:
+    using KeyHandle = HostApi::UniqueHandle<HostApi::HandleTraits<HKEY, &::RegCloseKey, HostApi::InvalidHandleValue::AllOnes>>;
+
+    KeyHandle m_key;
+    std::wstring m_subKey;
+    ERegistryBaseKey m_baseKey;
+};
+
+} // namespace Utilities
+} // namespace Kelvo

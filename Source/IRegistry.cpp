@@ -1,0 +1,12 @@
+//
+// IRegistry.cpp
+//
+#include "IRegistry.h"
+
+namespace Kelvo {
+namespace Utilities {
+
+IRegistry::~IRegistry() = default;
+
+} // namespace Utilities
+} // namespace Kelvo
