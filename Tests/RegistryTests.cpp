@@ -82,13 +82,20 @@ protected:
         ::RegDeleteTreeW(HKEY_CURRENT_USER, m_path.c_str());
     }
 
-    // Reads a value with Windows itself: type and bytes.
+    // Reads a value of the test key or one of its sub-keys with Windows itself: type and bytes.
     std::pair<DWORD, Bytes> RawValue(const std::wstring& name)
     {
+        return RawValue(L"", name);
+    }
+
+    std::pair<DWORD, Bytes> RawValue(const std::wstring& subKey, const std::wstring& name)
+    {
+        Kelvo::HostApi::UniqueRegistryKey key;
+        EXPECT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(m_key.Get(), subKey.c_str(), 0, KEY_READ, key.Put()));
         DWORD type = 0, size = 0;
-        EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(m_key.Get(), name.c_str(), nullptr, &type, nullptr, &size));
+        EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &size));
         Bytes data(size);
-        EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(m_key.Get(), name.c_str(), nullptr, &type, data.data(), &size));
+        EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, data.data(), &size));
         return { type, data };
     }
 
@@ -236,13 +243,20 @@ TEST_F(RegistryKeyTest, EveryTextFormRoundTripsThroughTheRegistry)
         EXPECT_EQ(value.first, type);
         EXPECT_EQ(value.second, Text(type, data));
     }
+    // Types without a text form still travel as type and bytes.
+    for (RegistryValueType type : { RegNone, RegLink, RegResourceList, RegFullResourceDescriptor, RegResourceRequirementsList })
+    {
+        const std::wstring name = L"raw" + std::to_wstring(type);
+        registry.RegistrySetValueFromCurrentKey(name, Bytes{ 1, 2, 3 }, type);
+        EXPECT_EQ(std::make_pair(static_cast<DWORD>(type), (Bytes{ 1, 2, 3 })), RawValue(L"Values", name));
+    }
     registry.RegistryCloseCurrentKey();
     registry.RegistryCloseCurrentKey();
     EXPECT_EQ(0u, registry.GetHandle());
 
     registry.RegistryCreateKey(RootCurrentUser, m_path + L"\\Values", AccessRead, true, OptionNonVolatile, nullptr, &disposition);
     EXPECT_EQ(DispositionOpenedExistingKey, disposition);
-    EXPECT_EQ(values.size(), registry.RegistryGetValuesFromCurrentKey().size());
+    EXPECT_EQ(values.size() + 5, registry.RegistryGetValuesFromCurrentKey().size());
     EXPECT_TRUE(registry.RegistryGetSubkeysFromCurrentKey().empty());
 }
 
@@ -323,6 +337,25 @@ TEST_F(RegistryKeyTest, FailuresNameTheKeyAndKeepTheCode)
     EXPECT_FALSE(RegistryUtilities::KeyExists(RootCurrentUser, m_path + L"\\Missing"));
     EXPECT_TRUE(RegistryUtilities::KeyExists(RootCurrentUser, m_path));
     EXPECT_EQ(87u, ExceptionOf([] { RegistryUtilities::KeyExists(static_cast<RegistryRootKey>(9), L"x"); }).GetErrorCode());
+}
+
+TEST_F(RegistryKeyTest, KeyExistsPassesOnAccessDenied)
+{
+    Kelvo::HostApi::UniqueRegistryKey locked;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyW(m_key.Get(), L"Locked", locked.Put()));
+    SECURITY_DESCRIPTOR nobody;
+    ::InitializeSecurityDescriptor(&nobody, SECURITY_DESCRIPTOR_REVISION);
+    ACL emptyAcl;
+    ::InitializeAcl(&emptyAcl, sizeof(emptyAcl), ACL_REVISION);
+    ::SetSecurityDescriptorDacl(&nobody, TRUE, &emptyAcl, FALSE);
+    ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeySecurity(locked.Get(), DACL_SECURITY_INFORMATION, &nobody));
+    Kelvo::HostApi::UniqueRegistryKey probe;
+    if (::RegOpenKeyExW(m_key.Get(), L"Locked", 0, KEY_READ, probe.Put()) == ERROR_SUCCESS)
+    {
+        GTEST_SKIP() << "Wine does not enforce the access list of a registry key";
+    }
+    const Exception denied = ExceptionOf([&] { RegistryUtilities::KeyExists(RootCurrentUser, m_path + L"\\Locked"); });
+    EXPECT_EQ(5u, denied.GetErrorCode());
 }
 
 TEST_F(RegistryKeyTest, KeysAreClosedOnEveryPath)
