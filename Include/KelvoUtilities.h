@@ -5,10 +5,20 @@
 //
 #pragma once
 
+#include "Directory.h"
+#include "EnumerableIterator.h"
+#include "Enumerator.h"
+#include "EnumeratorFolder.h"
 #include "Exception.h"
+#include "File.h"
 #include "FileSystemException.h"
+#include "IDirectory.h"
+#include "IEnumeratorFolder.h"
+#include "IIterator.h"
 #include "IRegistry.h"
 #include "IRegistryKey.h"
+#include "IteratorFolder.h"
+#include "Path.h"
 #include "Registry.h"
 #include "RegistryKey.h"
 #include "RegistryTypes.h"

@@ -8,6 +8,8 @@
 #include <HostApi/OperatingSystem.h>
 #include <HostApi/UniqueHandle.h>
 
+#include "OpenHandles.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -27,12 +29,6 @@ bool IsOpen(HANDLE handle)
     return ::GetHandleInformation(handle, &flags) != FALSE;
 }
 
-DWORD HandleCount()
-{
-    DWORD count = 0;
-    EXPECT_TRUE(::GetProcessHandleCount(::GetCurrentProcess(), &count));
-    return count;
-}
 
 HANDLE NewEvent()
 {
@@ -66,8 +62,11 @@ TEST(UniqueHandle, ClosesExactlyOnceWhoeverEndsUpOwningIt)
     EXPECT_TRUE(IsOpen(released));
     ::CloseHandle(released);
 
-    // Unwinding closes too: the handle count stays flat.
-    const DWORD before = HandleCount();
+    // Unwinding closes too: the handle count stays flat (and the count does see a leak).
+    const unsigned int before = OpenHandleCount();
+    const HANDLE leaked = NewEvent();
+    EXPECT_EQ(before + 1, OpenHandleCount());
+    ::CloseHandle(leaked);
     for (int i = 0; i < 1000; ++i)
     {
         try
@@ -79,7 +78,7 @@ TEST(UniqueHandle, ClosesExactlyOnceWhoeverEndsUpOwningIt)
         {
         }
     }
-    EXPECT_EQ(before, HandleCount());
+    EXPECT_EQ(before, OpenHandleCount());
 }
 
 TEST(UniqueHandle, InvalidValuesFollowTheTraits)

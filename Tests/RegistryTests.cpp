@@ -6,6 +6,8 @@
 //
 #include <KelvoUtilities.h>
 
+#include "OpenHandles.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -56,12 +58,6 @@ std::wstring Text(RegistryValueType type, const Bytes& data)
     return RegistryUtilities::ConvertValueDataToWideString(type, data);
 }
 
-DWORD HandleCount()
-{
-    DWORD count = 0;
-    ::GetProcessHandleCount(::GetCurrentProcess(), &count);
-    return count;
-}
 
 class RegistryKeyTest : public ::testing::Test
 {
@@ -360,7 +356,7 @@ TEST_F(RegistryKeyTest, KeyExistsPassesOnAccessDenied)
 
 TEST_F(RegistryKeyTest, KeysAreClosedOnEveryPath)
 {
-    const DWORD before = HandleCount();
+    const unsigned int before = OpenHandleCount();
     {
         RegistryUtilities registry;
         for (int i = 0; i < 1000; ++i)
@@ -371,7 +367,7 @@ TEST_F(RegistryKeyTest, KeysAreClosedOnEveryPath)
         }
         EXPECT_NE(0u, registry.GetHandle());
     }
-    EXPECT_EQ(before, HandleCount());
+    EXPECT_EQ(before, OpenHandleCount());
 }
 
 TEST_F(RegistryKeyTest, DeleteTreeRemovesFiveLevelsOfTwoThousandKeys)
@@ -473,7 +469,7 @@ TEST_F(RegistryKeyTest, RegistryKeyReadsWithDefaultsAndWritesExistingKeys)
     EXPECT_FALSE(RawExists(L"\\Sub"));
 
     // Copies open the key on their own and close it once each.
-    const DWORD before = HandleCount();
+    const unsigned int before = OpenHandleCount();
     {
         RegistryKey copy(key);
         RegistryKey assigned(BaseCurrentUser, L"Software");
@@ -482,6 +478,6 @@ TEST_F(RegistryKeyTest, RegistryKeyReadsWithDefaultsAndWritesExistingKeys)
         EXPECT_EQ(L"ab", copy.GetStringValue(L"Name", L""));
         EXPECT_EQ(L"ab", assigned.GetStringValue(L"Name", L""));
     }
-    EXPECT_EQ(before, HandleCount());
+    EXPECT_EQ(before, OpenHandleCount());
     EXPECT_EQ(L"ab", key.GetStringValue(L"Name", L""));
 }

@@ -130,6 +130,7 @@ private:
 };
 
 using UniqueKernelHandle = UniqueHandle<HandleTraits<HANDLE, &::CloseHandle, InvalidHandleValue::NullOrAllOnes>>;
+using UniqueFileHandle = UniqueHandle<HandleTraits<HANDLE, &::CloseHandle, InvalidHandleValue::AllOnes>>;
 using UniqueFindHandle = UniqueHandle<HandleTraits<HANDLE, &::FindClose, InvalidHandleValue::AllOnes>>;
 using UniqueRegistryKey = UniqueHandle<HandleTraits<HKEY, &::RegCloseKey, InvalidHandleValue::Null>>;
 using UniqueModule = UniqueHandle<HandleTraits<HMODULE, &::FreeLibrary, InvalidHandleValue::Null>>;

@@ -1,0 +1,36 @@
+//
+// Directory.h
+//
+// The entry names (not paths) of one directory, all at once, in the order Windows gives them,
+// chosen by a file-name pattern and an attribute mask. A failed search throws Win32Exception
+// "FindFirstFile failed." with the Windows error; a pattern that matches nothing gives no names.
+//
+#pragma once
+
+#include "IDirectory.h"
+#include "UtilitiesExport.h"
+
+namespace Kelvo {
+namespace Utilities {
+
+class KELVO_UTILITIES_API Directory : public IDirectory
+{
+public:
+    Directory() = default;
+    Directory(const Directory&) = default;
+    ~Directory() override;
+
+    // Directory entries, "." and ".." included.
+    std::vector<std::wstring> GetFolders(const std::wstring& path) override;
+    // Entries with the archive, normal or not-content-indexed attribute.
+    std::vector<std::wstring> GetFiles(const std::wstring& path, const std::wstring& pattern) override;
+    std::vector<std::wstring> GetFiles(const std::wstring& path) override;
+
+protected:
+    // Entries matching pattern whose attributes share a bit with attributes.
+    virtual std::vector<std::wstring> GetItemsWithAttributes(const std::wstring& path, const std::wstring& pattern,
+                                                             unsigned int attributes);
+};
+
+} // namespace Utilities
+} // namespace Kelvo

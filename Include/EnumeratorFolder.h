@@ -1,0 +1,29 @@
+//
+// EnumeratorFolder.h
+//
+// The sub-folders or the files of one directory as a lazy sequence of entry names: one entry
+// is held at a time, however large the directory. A missing or unreadable directory is an
+// empty sequence; an empty path throws Exception with code 87.
+//
+#pragma once
+
+#include "IEnumeratorFolder.h"
+#include "UtilitiesExport.h"
+
+namespace Kelvo {
+namespace Utilities {
+
+class KELVO_UTILITIES_API EnumeratorFolder : public IEnumeratorFolder
+{
+public:
+    EnumeratorFolder() = default;
+    ~EnumeratorFolder() override;
+
+    // Directories other than "." and "..".
+    Enumerator GetSubfolders(const std::wstring& path) override;
+    // Everything that is not a directory.
+    Enumerator GetFiles(const std::wstring& path) override;
+};
+
+} // namespace Utilities
+} // namespace Kelvo

@@ -1,0 +1,49 @@
+//
+// EnumeratorFolder.cpp
+//
+#include "EnumeratorFolder.h"
+
+#include "Exception.h"
+#include "IteratorFolder.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+
+namespace Kelvo {
+namespace Utilities {
+
+namespace {
+
+Enumerator Enumerate(const std::wstring& path, bool folders)
+{
+    if (path.empty())
+    {
+        throw Exception(L"Path should not be empty", ERROR_INVALID_PARAMETER,
+                        KELVO_SOURCE_LOCATION(L"Source\\EnumeratorFolder"));
+    }
+    // PathCombineW may write up to MAX_PATH characters whatever the inputs, and resolves "."
+    // and ".."; when it fails the pattern stays empty and so does the sequence.
+    std::wstring pattern(std::max<std::size_t>(MAX_PATH, path.size() + 10), L'\0');
+    ::PathCombineW(&pattern[0], path.c_str(), L"*.*");
+    pattern.resize(std::char_traits<wchar_t>::length(pattern.c_str()));
+    return Enumerator(new IteratorFolder(pattern, folders), new IteratorFolder());
+}
+
+} // namespace
+
+EnumeratorFolder::~EnumeratorFolder() = default;
+
+Enumerator EnumeratorFolder::GetSubfolders(const std::wstring& path)
+{
+    return Enumerate(path, true);
+}
+
+Enumerator EnumeratorFolder::GetFiles(const std::wstring& path)
+{
+    return Enumerate(path, false);
+}
+
+} // namespace Utilities
+} // namespace Kelvo

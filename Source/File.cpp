@@ -1,0 +1,361 @@
+//
+// File.cpp
+//
+#include "File.h"
+
+#include "FileSystemException.h"
+#include "Path.h"
+#include "Win32Exception.h"
+
+#include <HostApi/UniqueHandle.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <stdexcept>
+
+namespace Kelvo {
+namespace Utilities {
+
+namespace {
+
+using FileHandle = HostApi::UniqueFileHandle;
+
+// One ReadFile or WriteFile moves at most this much, so that sizes fit its 32-bit counts.
+const DWORD LargestTransfer = 1u << 30;
+
+FileHandle OpenForReading(const std::wstring& path)
+{
+    return FileHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+}
+
+// The rest of the file from its current position, for the line readers: false when a read fails.
+bool ReadRest(HANDLE file, std::vector<unsigned char>& bytes)
+{
+    unsigned char block[65536];
+    for (;;)
+    {
+        DWORD read = 0;
+        if (!::ReadFile(file, block, sizeof(block), &read, nullptr))
+        {
+            return false;
+        }
+        if (read == 0)
+        {
+            return true;
+        }
+        bytes.insert(bytes.end(), block, block + read);
+    }
+}
+
+std::vector<unsigned char> ReadForLines(const std::wstring& path)
+{
+    std::vector<unsigned char> bytes;
+    const FileHandle file = OpenForReading(path);
+    if (!file || !ReadRest(file.Get(), bytes))
+    {
+        bytes.clear();
+    }
+    return bytes;
+}
+
+// Writes everything or nothing is said: the line writers report no failures.
+void WriteQuietly(const std::wstring& path, const std::vector<unsigned char>& bytes)
+{
+    const FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    for (std::size_t done = 0; file && done < bytes.size();)
+    {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, LargestTransfer));
+        if (!::WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0)
+        {
+            return;
+        }
+        done += written;
+    }
+}
+
+// Splits at U+000A: an unterminated last line counts, a final line end adds no empty line.
+std::vector<std::wstring> SplitLines(const std::wstring& text)
+{
+    std::vector<std::wstring> lines;
+    std::size_t start = 0;
+    for (std::size_t end = text.find(L'\n'); end != std::wstring::npos; end = text.find(L'\n', start))
+    {
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    if (start < text.size())
+    {
+        lines.push_back(text.substr(start));
+    }
+    return lines;
+}
+
+bool IsHighSurrogate(wchar_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(wchar_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+} // namespace
+
+std::vector<unsigned char> File::ReadAllBytes(const std::wstring& path)
+{
+    const FileHandle file = OpenForReading(path);
+    if (!file)
+    {
+        throw FileSystemException("CreateFile failed.", path);
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.Get(), &size))
+    {
+        throw FileSystemException("Could not read, all bytes.", path);
+    }
+    // One read of a 32-bit size: a larger file would come back cut.
+    if (size.QuadPart > static_cast<LONGLONG>(MAXDWORD))
+    {
+        ::SetLastError(ERROR_FILE_TOO_LARGE);
+        throw FileSystemException("Could not read, all bytes.", path);
+    }
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+        read != bytes.size())
+    {
+        throw FileSystemException("Could not read, all bytes.", path);
+    }
+    return bytes;
+}
+
+void File::WriteAllBytes(const std::wstring& path, std::vector<unsigned char> bytes)
+{
+    const FileHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!file)
+    {
+        throw FileSystemException("CreateFile failed.", path);
+    }
+    for (std::size_t done = 0; done < bytes.size();)
+    {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, LargestTransfer));
+        ::WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr);
+        if (written != chunk)
+        {
+            throw FileSystemException("Could not write all bytes. FileName:", path);
+        }
+        done += written;
+    }
+}
+
+std::vector<std::wstring> File::ReadAllLines(const std::wstring& path)
+{
+    const std::vector<unsigned char> bytes = ReadForLines(path);
+    // Text mode: 0x1A ends the input, CR LF becomes LF, and each byte is the character of that value.
+    std::wstring text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size() && bytes[i] != 0x1A; ++i)
+    {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+        {
+            continue;
+        }
+        text += static_cast<wchar_t>(bytes[i]);
+    }
+    return SplitLines(text);
+}
+
+void File::WriteAllLines(const std::wstring& path, std::vector<std::wstring> lines)
+{
+    std::vector<unsigned char> bytes;
+    for (const std::wstring& line : lines)
+    {
+        for (wchar_t c : line)
+        {
+            // Text mode writes every LF as CR LF.
+            if (c == L'\n')
+            {
+                bytes.push_back('\r');
+            }
+            bytes.push_back(static_cast<unsigned int>(c) <= 0xFF ? static_cast<unsigned char>(c) : '?');
+        }
+        bytes.push_back('\r');
+        bytes.push_back('\n');
+    }
+    WriteQuietly(path, bytes);
+}
+
+std::vector<std::wstring> File::ReadAllUnicodeLines(const std::wstring& path)
+{
+    const std::vector<unsigned char> bytes = ReadForLines(path);
+    std::size_t start = 0;
+    bool littleEndian = false;
+    if (bytes.size() >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF)))
+    {
+        littleEndian = bytes[0] == 0xFF;
+        start = 2;
+    }
+    std::wstring text;
+    text.reserve(bytes.size() / 2);
+    for (std::size_t i = start; i + 1 < bytes.size(); i += 2)
+    {
+        const wchar_t unit = static_cast<wchar_t>(littleEndian ? bytes[i] | (bytes[i + 1] << 8)
+                                                               : (bytes[i] << 8) | bytes[i + 1]);
+        text += unit;
+        // A high surrogate must be followed by a low one: anything else ends the decoding.
+        if (IsHighSurrogate(unit))
+        {
+            const bool pairFollows =
+                i + 3 < bytes.size() &&
+                IsLowSurrogate(static_cast<wchar_t>(littleEndian ? bytes[i + 2] | (bytes[i + 3] << 8)
+                                                                 : (bytes[i + 2] << 8) | bytes[i + 3]));
+            if (!pairFollows)
+            {
+                text.pop_back();
+                break;
+            }
+        }
+    }
+    return SplitLines(text);
+}
+
+void File::WriteAllUnicodeLines(const std::wstring& path, std::vector<std::wstring> lines)
+{
+    std::vector<unsigned char> bytes{ 0xFF, 0xFE };
+    for (const std::wstring& line : lines)
+    {
+        for (wchar_t c : line)
+        {
+            bytes.push_back(static_cast<unsigned char>(c & 0xFF));
+            bytes.push_back(static_cast<unsigned char>((c >> 8) & 0xFF));
+        }
+        bytes.push_back(0x0A);
+        bytes.push_back(0x00);
+    }
+    WriteQuietly(path, bytes);
+}
+
+std::wstring File::GetTempFileNameW()
+{
+    wchar_t directory[MAX_PATH + 1] = {};
+    if (::GetTempPathW(MAX_PATH, directory) == 0)
+    {
+        throw Win32Exception("GetTempPath failed.");
+    }
+    wchar_t name[MAX_PATH + 1] = {};
+    if (::GetTempFileNameW(directory, L"", 0, name) == 0)
+    {
+        throw Win32Exception("GetTempFileName failed.");
+    }
+    return name;
+}
+
+std::uint64_t File::GetSize(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+    {
+        return 0;
+    }
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void File::Delete(const std::wstring& path)
+{
+    if (!::DeleteFileW(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+    {
+        throw FileSystemException("DeleteFile failed.", path);
+    }
+}
+
+void File::Move(const std::wstring& source, std::wstring destination)
+{
+    if (!::MoveFileW(source.c_str(), destination.c_str()))
+    {
+        throw FileSystemException("CopyFile failed.", source, destination);
+    }
+}
+
+void File::Move(const std::wstring& source, std::wstring destination, FileOperationFlags flags)
+{
+    const DWORD moveFlags = flags == FileOperationReplaceExisting ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (!::MoveFileExW(source.c_str(), destination.c_str(), moveFlags))
+    {
+        throw FileSystemException("CopyFile failed.", source, destination);
+    }
+}
+
+bool File::Exists(const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::wstring File::GenerateNewFileName(const std::wstring& directory, const std::wstring& extension,
+                                       unsigned int length)
+{
+    if (directory.empty())
+    {
+        throw std::runtime_error("The provided path is empty");
+    }
+    if (extension.empty())
+    {
+        throw std::runtime_error("The provided extention is empty");
+    }
+    // A full directory (or a length of 0, which has one candidate only) must not keep us here.
+    const int attempts = 1000;
+    std::srand(static_cast<unsigned int>(_time64(nullptr)));
+    for (int attempt = 0; attempt < attempts; ++attempt)
+    {
+        std::wstring name(length, L'0');
+        for (wchar_t& digit : name)
+        {
+            const int value = static_cast<int>(std::rand() / 32767.0 * 15.0);
+            digit = L"0123456789abcdef"[value];
+        }
+        const std::wstring candidate = Path::Combine(directory, name) + extension;
+        if (!Exists(candidate))
+        {
+            return candidate;
+        }
+    }
+    throw std::runtime_error("No new file name found: every name drawn exists already");
+}
+
+bool File::IsWritePermissonAvailable(const std::wstring& filename)
+{
+    if (filename.empty())
+    {
+        throw std::runtime_error("The provided filename is empty");
+    }
+    if (!Exists(filename))
+    {
+        return false;
+    }
+    const FileHandle file(::CreateFileW(filename.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.IsValid();
+}
+
+bool File::IsCreatePermissonAvailable(const std::wstring& folder)
+{
+    if (folder.empty())
+    {
+        throw std::runtime_error("The provided folder is empty");
+    }
+    const std::wstring probe = GenerateNewFileName(folder, L".tmp", 8);
+    const FileHandle file(::CreateFileW(probe.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.IsValid();
+}
+
+} // namespace Utilities
+} // namespace Kelvo

@@ -1,0 +1,114 @@
+//
+// Path.cpp
+//
+#include "Path.h"
+
+#include <windows.h>
+
+namespace Kelvo {
+namespace Utilities {
+
+namespace {
+
+// The position of the extension's full stop, or npos when the last full stop is not behind the
+// last backslash.
+std::size_t ExtensionStart(const std::wstring& path)
+{
+    const std::size_t dot = path.rfind(L'.');
+    const std::size_t backslash = path.rfind(L'\\');
+    if (dot == std::wstring::npos || (backslash != std::wstring::npos && dot < backslash))
+    {
+        return std::wstring::npos;
+    }
+    return dot;
+}
+
+} // namespace
+
+bool Path::IsAbsolutePath(const std::wstring& path)
+{
+    if (path.size() < 3)
+    {
+        return false;
+    }
+    return (path[0] == L'\\' && path[1] == L'\\') || (path[1] == L':' && path[2] == L'\\');
+}
+
+std::wstring Path::MakeFullPath(const std::wstring& path)
+{
+    return IsAbsolutePath(path) ? path : Combine(GetModuleDirectory(), path);
+}
+
+std::wstring Path::Combine(const std::wstring& first, const std::wstring& second)
+{
+    std::wstring combined = first;
+    if (!combined.empty() && combined.back() != L'\\')
+    {
+        combined += L'\\';
+    }
+    combined.append(second, !second.empty() && second[0] == L'\\' ? 1 : 0, std::wstring::npos);
+    return combined;
+}
+
+std::wstring Path::GetModuleDirectory()
+{
+    HMODULE self = nullptr;
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              reinterpret_cast<LPCWSTR>(&Path::GetModuleDirectory), &self))
+    {
+        return std::wstring();
+    }
+    // The buffer grows while the name fills it completely (a cut name), so that long
+    // installation paths come back whole.
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;)
+    {
+        const DWORD length = ::GetModuleFileNameW(self, &name[0], static_cast<DWORD>(name.size()));
+        if (length == 0)
+        {
+            return std::wstring();
+        }
+        if (length < name.size())
+        {
+            name.resize(length);
+            return GetDirectory(name);
+        }
+        name.resize(name.size() * 2);
+    }
+}
+
+std::wstring Path::GetDirectory(const std::wstring& path)
+{
+    const std::size_t backslash = path.rfind(L'\\');
+    return backslash == std::wstring::npos ? std::wstring() : path.substr(0, backslash);
+}
+
+std::wstring Path::GetFileName(const std::wstring& path)
+{
+    const std::size_t backslash = path.rfind(L'\\');
+    return backslash == std::wstring::npos ? path : path.substr(backslash + 1);
+}
+
+std::wstring Path::RemoveExtension(const std::wstring& path)
+{
+    return path.substr(0, ExtensionStart(path));
+}
+
+std::wstring Path::GetExtension(const std::wstring& path)
+{
+    const std::size_t dot = ExtensionStart(path);
+    return dot == std::wstring::npos ? std::wstring() : path.substr(dot);
+}
+
+std::wstring Path::InsertBeforeExtension(const std::wstring& path, wchar_t separator, const std::wstring& text)
+{
+    return RemoveExtension(path) + separator + text + GetExtension(path);
+}
+
+std::wstring Path::InsertBeforeExtension(const std::wstring& path, wchar_t separator, int number)
+{
+    return InsertBeforeExtension(path, separator, std::to_wstring(number));
+}
+
+} // namespace Utilities
+} // namespace Kelvo
