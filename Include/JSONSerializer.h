@@ -67,8 +67,12 @@ protected:
 
 private:
     bool IsWriting() const;
-    // The text that comes before a member's value: a comma when one is due, then the head.
-    std::wstring MemberStart(const std::wstring& name);
+    void Put(const std::wstring& text);
+    // A comma when one is due, then the member head: "name" : 
+    void PutMemberStart(const std::wstring& name);
+    // The start of an object or list: the head (none for an empty name) and the bracket.
+    void PutOpening(const std::wstring& name, wchar_t bracket);
+    void PutString(const std::wstring& value);
     template <typename T>
     bool WriteNumber(const std::wstring& name, T value);
     template <typename T, typename Convert>

@@ -194,7 +194,9 @@ private:
         {
             return false;
         }
-        const std::wstring name(m_text, nameStart + 1, nameEnd - nameStart - 1);
+        // One buffer for every name, so that looking a member up allocates nothing.
+        m_name.assign(m_text, nameStart + 1, nameEnd - nameStart - 1);
+        const std::wstring& name = m_name;
         const std::size_t after = nameEnd + 1;
         const std::size_t comma = m_index.Find(Comma, after, end);
         const std::size_t open = m_index.Find(OpenBrace, after, end);
@@ -299,6 +301,7 @@ private:
     const std::wstring& m_text;
     const TextIndex m_index;
     std::vector<Level> m_levels;
+    std::wstring m_name;
 };
 
 bool ToBool(const std::wstring& text)
@@ -355,18 +358,41 @@ bool JSONSerializer::IsWriting() const
     return m_type == Serialize;
 }
 
-std::wstring JSONSerializer::MemberStart(const std::wstring& name)
+void JSONSerializer::Put(const std::wstring& text)
 {
-    std::wstring piece;
-    piece.reserve(name.size() + 8);
+    m_stream->write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+void JSONSerializer::PutMemberStart(const std::wstring& name)
+{
     if (m_separator)
     {
-        piece += L',';
+        m_stream->put(L',');
     }
-    piece += L'"';
-    piece += name;
-    piece += L"\" : ";
-    return piece;
+    m_stream->put(L'"');
+    Put(name);
+    m_stream->write(L"\" : ", 4);
+}
+
+void JSONSerializer::PutOpening(const std::wstring& name, wchar_t bracket)
+{
+    if (!name.empty())
+    {
+        PutMemberStart(name);
+    }
+    else if (m_separator)
+    {
+        m_stream->put(L',');
+    }
+    m_stream->put(bracket);
+    m_separator = false;
+}
+
+void JSONSerializer::PutString(const std::wstring& value)
+{
+    m_stream->put(L'"');
+    Put(value);
+    m_stream->put(L'"');
 }
 
 bool JSONSerializer::SetStream(std::basic_iostream<wchar_t>* stream, SerializerType type)
@@ -391,10 +417,7 @@ bool JSONSerializer::BeginData(const std::wstring& name)
     {
         return m_tree.Down(name);
     }
-    std::wstring piece = name.empty() ? std::wstring(m_separator ? L"," : L"") : MemberStart(name);
-    piece += L'{';
-    m_stream->write(piece.data(), static_cast<std::streamsize>(piece.size()));
-    m_separator = false;
+    PutOpening(name, L'{');
     return true;
 }
 
@@ -420,10 +443,7 @@ bool JSONSerializer::BeginDataList(const std::wstring& name)
     {
         return false;
     }
-    std::wstring piece = name.empty() ? std::wstring(m_separator ? L"," : L"") : MemberStart(name);
-    piece += L'[';
-    m_stream->write(piece.data(), static_cast<std::streamsize>(piece.size()));
-    m_separator = false;
+    PutOpening(name, L'[');
     return true;
 }
 
@@ -463,8 +483,7 @@ bool JSONSerializer::ReadList(const std::wstring& name, std::vector<T>& values, 
 template <typename T>
 bool JSONSerializer::WriteNumber(const std::wstring& name, T value)
 {
-    const std::wstring piece = MemberStart(name);
-    m_stream->write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    PutMemberStart(name);
     *m_stream << value;
     m_separator = true;
     return true;
@@ -502,12 +521,8 @@ bool JSONSerializer::WriteData(const std::wstring& name, std::wstring& value)
     {
         return false;
     }
-    std::wstring piece = MemberStart(name);
-    piece.reserve(piece.size() + value.size() + 2);
-    piece += L'"';
-    piece += value;
-    piece += L'"';
-    m_stream->write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    PutMemberStart(name);
+    PutString(value);
     m_separator = true;
     return true;
 }
@@ -549,14 +564,7 @@ bool JSONSerializer::WriteList(const std::wstring& name, std::vector<std::wstrin
     {
         return ReadList(name, values, ToText);
     }
-    return WriteElements(name, values, [this](const std::wstring& value) {
-        std::wstring piece;
-        piece.reserve(value.size() + 2);
-        piece += L'"';
-        piece += value;
-        piece += L'"';
-        m_stream->write(piece.data(), static_cast<std::streamsize>(piece.size()));
-    });
+    return WriteElements(name, values, [this](const std::wstring& value) { PutString(value); });
 }
 
 bool JSONSerializer::WriteList(const std::wstring& name, std::vector<bool>& values)
@@ -604,14 +612,18 @@ bool JSONSerializer::WriteSerializedData(const std::wstring& name, std::wstring&
     {
         return false;
     }
-    const std::wstring piece = MemberStart(name) + data;
-    m_stream->write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    PutMemberStart(name);
+    Put(data);
     m_separator = true;
     return true;
 }
 
 bool JSONSerializer::CheckData(std::wstring& data)
 {
+    if (data.find_first_of(L"{}[]\\") == std::wstring::npos)
+    {
+        return true; // the common case: nothing to clean
+    }
     ReplaceData(data, L"{", L"");
     ReplaceData(data, L"}", L"");
     ReplaceData(data, L"[", L"");

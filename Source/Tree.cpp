@@ -226,7 +226,13 @@ Tree::Tree(Tree& other)
 
 void Tree::operator=(Tree& other)
 {
-    // The copy is complete before the old content goes, so assigning a tree to itself is safe.
+    if (&other == this)
+    {
+        GotoRootNode(); // a copy of itself
+        return;
+    }
+    // The old content goes first, so that a large tree is not held twice.
+    m_root.clear();
     auto root = std::make_shared<TreeNode>();
     root->Initialize(other.GetRootNode());
     Reset(std::move(root));
