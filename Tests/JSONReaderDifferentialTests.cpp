@@ -131,7 +131,7 @@ bool LiteralTree(const std::wstring& text, Tree& tree)
     return LiteralSubTree(Trimmed(close > open ? text.substr(open + 1, close - open - 1) : L"", L" \n\t"), tree);
 }
 
-const wchar_t Searched[] = L"\",:{}[]\n\t";
+const std::wstring Searched = L"\",:{}[]\n\t";
 
 class Generator
 {
@@ -166,7 +166,7 @@ public:
             const std::size_t kind = Below(3);
             if (kind == 0 || at == text.size())
             {
-                text.insert(at, 1, Searched[Below(sizeof(Searched) / sizeof(wchar_t) - 1)]);
+                text.insert(at, 1, Searched[Below(Searched.size())]);
             }
             else if (kind == 1)
             {
@@ -180,13 +180,13 @@ public:
         return text;
     }
 
-    std::wstring Random()
+    // Up to maxLength characters of alphabet.
+    std::wstring Text(const std::wstring& alphabet, std::size_t maxLength)
     {
-        static const wchar_t alphabet[] = L"\",:{}[]\n\tab 1";
-        std::wstring text(Below(40), L' ');
+        std::wstring text(Below(maxLength + 1), L' ');
         for (auto& c : text)
         {
-            c = alphabet[Below(sizeof(alphabet) / sizeof(wchar_t) - 1)];
+            c = alphabet[Below(alphabet.size())];
         }
         return text;
     }
@@ -198,44 +198,33 @@ private:
         return names[Below(6)];
     }
 
-    std::wstring Text()
-    {
-        static const wchar_t alphabet[] = L"ab ,:\"{}[]\\\n\t";
-        std::wstring text(Below(6), L' ');
-        for (auto& c : text)
-        {
-            c = alphabet[Below(sizeof(alphabet) / sizeof(wchar_t) - 1)];
-        }
-        return text;
-    }
-
     void Members(JSONSerializer& writer, int depth)
     {
         for (std::size_t members = Below(5); members > 0; --members)
         {
-            std::wstring text = Text();
+            std::wstring text = Text(L"ab ,:\"{}[]\\\n\t", 5);
             unsigned int number = static_cast<unsigned int>(Below(1000));
-            bool flag = Below(2) == 0;
-            std::vector<std::wstring> texts(Below(3), Text());
+            std::vector<std::wstring> texts(Below(3), text);
             std::vector<unsigned int> numbers(Below(3), number);
-            switch (Below(depth < 3 ? 6 : 5))
+            const std::size_t kind = Below(depth < 3 ? 5 : 4);
+            if (kind == 0)
             {
-            case 0:
                 writer.WriteData(Name(), text);
-                break;
-            case 1:
+            }
+            else if (kind == 1)
+            {
                 writer.WriteData(Name(), number);
-                break;
-            case 2:
-                writer.WriteData(Name(), flag);
-                break;
-            case 3:
+            }
+            else if (kind == 2)
+            {
                 writer.WriteList(Name(), texts);
-                break;
-            case 4:
+            }
+            else if (kind == 3)
+            {
                 writer.WriteList(Name(), numbers);
-                break;
-            default:
+            }
+            else
+            {
                 writer.BeginData(Name());
                 Members(writer, depth + 1);
                 writer.EndData(L"");
@@ -272,7 +261,7 @@ TEST(JSONReader, BuildsTheSameTreeAsTheLiteralRules)
             document = generator.Document();
         }
         const std::wstring text =
-            i % 2 == 0 ? generator.Random() : i % 16 == 1 ? document : generator.Mutated(document);
+            i % 2 == 0 ? generator.Text(Searched + L"ab 1", 39) : i % 16 == 1 ? document : generator.Mutated(document);
         Tree expected;
         Tree actual;
         // Some inputs are read below a child that is already there, into existing nodes.
