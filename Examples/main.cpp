@@ -7,6 +7,7 @@
 #include <HostApi/OperatingSystem.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,46 @@ void Show(const char* what, const std::wstring& value)
     StringUtilities::Utf16ToUtf8(value, utf8);
     std::printf("  %-44s %s\n", what, utf8.c_str());
 }
+
+// A small settings record: the same calls write it and read it back.
+struct Settings
+{
+    std::wstring name;
+    unsigned int port = 0;
+    bool enabled = false;
+    std::vector<std::wstring> hosts;
+    unsigned __int64 quota = 0;
+
+    // Writing, every call answers true. Reading, BeginData of the unnamed top level answers
+    // false (its members are the tree root's children) and the rest finds them all the same.
+    void Serialize(ISerializer& serializer)
+    {
+        serializer.BeginData(L"");
+        serializer.WriteData(L"name", name);
+        serializer.WriteData(L"port", port);
+        serializer.WriteData(L"enabled", enabled);
+        serializer.WriteList(L"hosts", hosts);
+        serializer.BeginData(L"limits");
+        serializer.WriteData(L"quota", quota);
+        serializer.EndData(L"limits");
+        serializer.EndData(L"");
+    }
+
+    void Show(const char* title) const
+    {
+        std::wstring list;
+        for (const auto& host : hosts)
+        {
+            list += (list.empty() ? L"" : L", ") + host;
+        }
+        std::printf("  %s\n", title);
+        ::Show("name:", name);
+        ::Show("port:", std::to_wstring(port));
+        ::Show("enabled:", enabled ? L"true" : L"false");
+        ::Show("hosts:", list);
+        ::Show("limits/quota:", std::to_wstring(quota));
+    }
+};
 
 } // namespace
 
@@ -43,6 +84,21 @@ int main()
     StringUtilities::Utf8ToUtf16("Gr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac", decoded);
     Show("Utf8ToUtf16 of \"Gr\\xc3\\xbc\\xc3\\x9fe \\xe2\\x82\\xac\":", decoded);
     Show("FormatMessageW(\"%1 has %2!d! items\"):", StringUtilities::FormatMessageW(L"%1 has %2!d! items", L"The list", 3));
+
+    std::printf("\nDocuments (JSONSerializer):\n");
+    Settings settings{ L"backup", 8443, true, { L"alpha", L"beta" }, 5000000000ull };
+    settings.Show("written:");
+    std::wstringstream document;
+    JSONSerializer writer;
+    writer.SetStream(&document, Serialize);
+    settings.Serialize(writer);
+    Show("the document:", document.str());
+    // Reading fills the very same variables through the same calls.
+    Settings restored;
+    JSONSerializer reader;
+    reader.SetStream(&document, Deserialize);
+    restored.Serialize(reader);
+    restored.Show("read back:");
 
     std::printf("\nErrors (Exception):\n");
     try

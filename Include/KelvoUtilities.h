@@ -5,6 +5,7 @@
 //
 #pragma once
 
+#include "BaseSerializer.h"
 #include "Directory.h"
 #include "EnumerableIterator.h"
 #include "Enumerator.h"
@@ -17,7 +18,9 @@
 #include "IIterator.h"
 #include "IRegistry.h"
 #include "IRegistryKey.h"
+#include "ISerializer.h"
 #include "IteratorFolder.h"
+#include "JSONSerializer.h"
 #include "Path.h"
 #include "Registry.h"
 #include "RegistryKey.h"
@@ -25,5 +28,6 @@
 #include "RegistryUtilities.h"
 #include "SourceLocation.h"
 #include "StringUtilities.h"
+#include "Tree.h"
 #include "UtilitiesExport.h"
 #include "Win32Exception.h"

@@ -32,6 +32,7 @@ install_packages() {
     [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
     [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
     command -v flock >/dev/null || need+=(util-linux)
+    [ -f /usr/include/rapidjson/document.h ] || need+=(rapidjson-dev)
     if [ ${#need[@]} -gt 0 ]; then
         # A partly failed index update (a mirror in sync) need not stop the install.
         $sudo apt-get update -qq >"$logs/apt-update.log" 2>&1 || true

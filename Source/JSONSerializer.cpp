@@ -1,0 +1,684 @@
+//
+// JSONSerializer.cpp
+//
+#include "JSONSerializer.h"
+
+#include "StringUtilities.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace Kelvo {
+namespace Utilities {
+
+namespace {
+
+using Node = Tree::TreeNode;
+
+const std::size_t None = static_cast<std::size_t>(-1);
+
+// The characters the reader searches for.
+enum Kind
+{
+    Quote,
+    Comma,
+    OpenBrace,
+    CloseBrace,
+    OpenBracket,
+    CloseBracket,
+    Colon,
+    Kinds
+};
+
+int KindOf(wchar_t c)
+{
+    switch (c)
+    {
+    case L'"':
+        return Quote;
+    case L',':
+        return Comma;
+    case L'{':
+        return OpenBrace;
+    case L'}':
+        return CloseBrace;
+    case L'[':
+        return OpenBracket;
+    case L']':
+        return CloseBracket;
+    case L':':
+        return Colon;
+    default:
+        return -1;
+    }
+}
+
+// Space around an object's text.
+bool IsObjectSpace(wchar_t c)
+{
+    return c == L' ' || c == L'\n' || c == L'\t';
+}
+
+// Space and quotation marks around a scalar or a list element.
+bool IsValueSpace(wchar_t c)
+{
+    return IsObjectSpace(c) || c == L'"';
+}
+
+// Answers "where does this character next occur" in constant time, built in one pass: one
+// 64-bit mask per kind and block of 64 characters, plus the first occurrence at or after each
+// block's start. Also knows the '}' that closes each '{' by depth counting (a '}' with no '{'
+// open is skipped): the reader's brace-matching loop, which pairs the k-th '}' after a '{' with
+// it once the (k+1)-th '{' lies behind that '}', finds exactly this one.
+class TextIndex
+{
+public:
+    explicit TextIndex(const std::wstring& text)
+        : m_blocks((text.size() + 63) / 64), m_masks(m_blocks * Kinds, 0), m_first((m_blocks + 1) * Kinds, None),
+          m_opensBefore(m_blocks, 0)
+    {
+        std::vector<std::size_t> unclosed;
+        for (std::size_t p = 0; p < text.size(); ++p)
+        {
+            if ((p & 63) == 0)
+            {
+                m_opensBefore[p >> 6] = m_closing.size();
+            }
+            const int kind = KindOf(text[p]);
+            if (kind < 0)
+            {
+                continue;
+            }
+            m_masks[(p >> 6) * Kinds + static_cast<std::size_t>(kind)] |= std::uint64_t(1) << (p & 63);
+            if (kind == OpenBrace)
+            {
+                unclosed.push_back(m_closing.size());
+                m_closing.push_back(None);
+            }
+            else if (kind == CloseBrace && !unclosed.empty())
+            {
+                m_closing[unclosed.back()] = p;
+                unclosed.pop_back();
+            }
+        }
+        for (std::size_t block = m_blocks; block-- > 0;)
+        {
+            for (std::size_t kind = 0; kind < Kinds; ++kind)
+            {
+                const std::uint64_t mask = m_masks[block * Kinds + kind];
+                m_first[block * Kinds + kind] =
+                    mask != 0 ? block * 64 + static_cast<std::size_t>(__builtin_ctzll(mask))
+                              : m_first[(block + 1) * Kinds + kind];
+            }
+        }
+    }
+
+    // The first position of kind in [from, end), or None.
+    std::size_t Find(Kind kind, std::size_t from, std::size_t end) const
+    {
+        if (from >= end)
+        {
+            return None;
+        }
+        const std::size_t block = from >> 6;
+        const std::uint64_t mask = m_masks[block * Kinds + kind] >> (from & 63);
+        const std::size_t found =
+            mask != 0 ? from + static_cast<std::size_t>(__builtin_ctzll(mask)) : m_first[(block + 1) * Kinds + kind];
+        return found < end ? found : None;
+    }
+
+    // The '}' that closes the '{' at open, or None.
+    std::size_t Closing(std::size_t open) const
+    {
+        const std::size_t block = open >> 6;
+        const std::uint64_t before = m_masks[block * Kinds + OpenBrace] & ((std::uint64_t(1) << (open & 63)) - 1);
+        return m_closing[m_opensBefore[block] + static_cast<std::size_t>(__builtin_popcountll(before))];
+    }
+
+private:
+    std::size_t m_blocks;
+    std::vector<std::uint64_t> m_masks;     // [block * Kinds + kind]
+    std::vector<std::size_t> m_first;       // [block * Kinds + kind], one row more than blocks
+    std::vector<std::size_t> m_opensBefore; // '{' before each block
+    std::vector<std::size_t> m_closing;     // per '{' in text order
+};
+
+// The members of one object's text mapped onto nodes. Every object nested in it is a range of
+// the same text (no copies), kept on an explicit stack of levels instead of the call stack.
+class MemberReader
+{
+public:
+    explicit MemberReader(const std::wstring& text) : m_text(text), m_index(text)
+    {
+    }
+
+    void Read(Node& node)
+    {
+        m_levels.push_back(Level{ 0, m_text.size(), 0, &node });
+        while (!m_levels.empty())
+        {
+            if (!NextMember())
+            {
+                m_levels.pop_back();
+            }
+        }
+    }
+
+private:
+    struct Level
+    {
+        std::size_t begin;
+        std::size_t end;
+        std::size_t position;
+        Node* node;
+    };
+
+    // One member of the innermost level; false when that level has ended. An object member
+    // pushes its own level, which is read to its end before this one goes on.
+    bool NextMember()
+    {
+        Level& level = m_levels.back();
+        const std::size_t end = level.end;
+        if (level.begin == end || level.position + 1 >= end)
+        {
+            return false;
+        }
+        const std::size_t nameStart = m_index.Find(Quote, level.position, end);
+        if (nameStart == None)
+        {
+            return false;
+        }
+        const std::size_t nameEnd = m_index.Find(Quote, nameStart + 1, end);
+        if (nameEnd == None)
+        {
+            return false;
+        }
+        // One buffer for every name, so that looking a member up allocates nothing.
+        m_name.assign(m_text, nameStart + 1, nameEnd - nameStart - 1);
+        const std::wstring& name = m_name;
+        const std::size_t after = nameEnd + 1;
+        const std::size_t comma = m_index.Find(Comma, after, end);
+        const std::size_t open = m_index.Find(OpenBrace, after, end);
+        std::size_t close = m_index.Find(CloseBrace, after, end);
+        if (open != None && close != None && close > open)
+        {
+            close = m_index.Closing(open);
+            close = close < end ? close : None;
+        }
+
+        if (open != None && open < close && open < comma)
+        {
+            Node& child = ChildOf(*level.node, name);
+            std::size_t innerBegin = open + 1;
+            std::size_t innerEnd = close == None ? end : close;
+            while (innerBegin < innerEnd && IsObjectSpace(m_text[innerBegin]))
+            {
+                ++innerBegin;
+            }
+            while (innerEnd > innerBegin && IsObjectSpace(m_text[innerEnd - 1]))
+            {
+                --innerEnd;
+            }
+            level.position = close == None ? end : close;
+            m_levels.push_back(Level{ innerBegin, innerEnd, innerBegin, &child }); // level is stale now
+            return true;
+        }
+
+        const std::size_t quote = m_index.Find(Quote, after, end);
+        const std::size_t bracket = m_index.Find(OpenBracket, after, end);
+        if (bracket != None && bracket < close && bracket < comma && bracket < quote)
+        {
+            const std::size_t listEnd = m_index.Find(CloseBracket, bracket + 1, end);
+            if (listEnd != None)
+            {
+                Node& child = ChildOf(*level.node, name);
+                for (std::size_t start = bracket + 1;;)
+                {
+                    const std::size_t separator = m_index.Find(Comma, start, listEnd);
+                    AddValue(child, start, separator == None ? listEnd : separator);
+                    if (separator == None)
+                    {
+                        break;
+                    }
+                    start = separator + 1;
+                }
+                level.position = listEnd + 1;
+            }
+        }
+        else
+        {
+            const std::size_t colon = m_index.Find(Colon, after, end);
+            if (colon != None)
+            {
+                std::size_t valueEnd = m_index.Find(Comma, colon + 1, end);
+                valueEnd = valueEnd == None ? end : valueEnd;
+                AddValue(ChildOf(*level.node, name), colon + 1, valueEnd);
+                level.position = valueEnd + 1;
+            }
+        }
+        if (level.position < nameEnd)
+        {
+            level.position = nameEnd + 1;
+        }
+        return true;
+    }
+
+    // The child of that name, made when there is none.
+    static Node& ChildOf(Node& parent, const std::wstring& name)
+    {
+        Node::Children& children = parent.getChildrenNodes();
+        // Members written in key order append at the end without a search.
+        auto found = children.end();
+        if (!children.empty() && !(children.rbegin()->first < name))
+        {
+            found = children.lower_bound(name);
+            if (found != children.end() && found->first == name)
+            {
+                return *found->second;
+            }
+        }
+        auto child = std::make_shared<Node>();
+        child->setKey(name);
+        child->setParentNode(&parent);
+        return *children.emplace_hint(found, name, std::move(child))->second;
+    }
+
+    // The text [begin, end) without surrounding space and quotation marks, as a value of node.
+    void AddValue(Node& node, std::size_t begin, std::size_t end)
+    {
+        while (begin < end && IsValueSpace(m_text[begin]))
+        {
+            ++begin;
+        }
+        while (end > begin && IsValueSpace(m_text[end - 1]))
+        {
+            --end;
+        }
+        node.getValue().emplace_back(m_text, begin, end - begin);
+    }
+
+    const std::wstring& m_text;
+    const TextIndex m_index;
+    std::vector<Level> m_levels;
+    std::wstring m_name;
+};
+
+bool ToBool(const std::wstring& text)
+{
+    return std::stoi(text, nullptr, 10) != 0;
+}
+
+// A list element is true only when it reads exactly 1.
+bool ToListBool(const std::wstring& text)
+{
+    return std::stoi(text, nullptr, 10) == 1;
+}
+
+unsigned int ToUnsigned(const std::wstring& text)
+{
+    return static_cast<unsigned int>(std::stoul(text, nullptr, 10));
+}
+
+unsigned __int64 ToUnsigned64(const std::wstring& text)
+{
+    return std::stoull(text, nullptr, 10);
+}
+
+const std::wstring& ToText(const std::wstring& text)
+{
+    return text;
+}
+
+} // namespace
+
+JSONSerializer::JSONSerializer() : m_separator(false)
+{
+}
+
+JSONSerializer::JSONSerializer(JSONSerializer& other)
+    : ISerializer(other), BaseSerializer(other), m_separator(other.m_separator)
+{
+}
+
+JSONSerializer& JSONSerializer::operator=(JSONSerializer& other)
+{
+    ISerializer::operator=(other);
+    BaseSerializer::operator=(other);
+    m_separator = other.m_separator;
+    return *this;
+}
+
+JSONSerializer::~JSONSerializer()
+{
+}
+
+bool JSONSerializer::IsWriting() const
+{
+    return m_type == Serialize;
+}
+
+void JSONSerializer::Put(const std::wstring& text)
+{
+    m_stream->write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+void JSONSerializer::PutMemberStart(const std::wstring& name)
+{
+    if (m_separator)
+    {
+        m_stream->put(L',');
+    }
+    m_stream->put(L'"');
+    Put(name);
+    m_stream->write(L"\" : ", 4);
+}
+
+void JSONSerializer::PutOpening(const std::wstring& name, wchar_t bracket)
+{
+    if (!name.empty())
+    {
+        PutMemberStart(name);
+    }
+    else if (m_separator)
+    {
+        m_stream->put(L',');
+    }
+    m_stream->put(bracket);
+    m_separator = false;
+}
+
+void JSONSerializer::PutString(const std::wstring& value)
+{
+    m_stream->put(L'"');
+    Put(value);
+    m_stream->put(L'"');
+}
+
+bool JSONSerializer::SetStream(std::basic_iostream<wchar_t>* stream, SerializerType type)
+{
+    m_stream = stream;
+    m_type = type;
+    m_separator = false;
+    if (type == Deserialize)
+    {
+        ParseData();
+    }
+    return true;
+}
+
+bool JSONSerializer::BeginData(const std::wstring& name)
+{
+    if (!CheckStream())
+    {
+        return false;
+    }
+    if (!IsWriting())
+    {
+        return m_tree.Down(name);
+    }
+    PutOpening(name, L'{');
+    return true;
+}
+
+bool JSONSerializer::EndData(const std::wstring&)
+{
+    if (!CheckStream())
+    {
+        return false;
+    }
+    if (!IsWriting())
+    {
+        m_tree.Up();
+        return true;
+    }
+    m_stream->put(L'}');
+    m_separator = true;
+    return true;
+}
+
+bool JSONSerializer::BeginDataList(const std::wstring& name)
+{
+    if (!CheckStream() || !IsWriting())
+    {
+        return false;
+    }
+    PutOpening(name, L'[');
+    return true;
+}
+
+bool JSONSerializer::EndDataList(const std::wstring&)
+{
+    if (!CheckStream() || !IsWriting())
+    {
+        return false;
+    }
+    m_stream->put(L']');
+    m_separator = true;
+    return true;
+}
+
+template <typename T, typename Convert>
+bool JSONSerializer::ReadValue(const std::wstring& name, T& value, Convert convert)
+{
+    const std::vector<std::wstring> values = GetValuesFromTreeNode(name, m_tree);
+    if (values.empty())
+    {
+        return false;
+    }
+    value = convert(values.front());
+    return true;
+}
+
+template <typename T, typename Convert>
+bool JSONSerializer::ReadList(const std::wstring& name, std::vector<T>& values, Convert convert)
+{
+    for (const std::wstring& text : GetValuesFromTreeNode(name, m_tree))
+    {
+        values.push_back(convert(text));
+    }
+    return true;
+}
+
+template <typename T>
+bool JSONSerializer::WriteNumber(const std::wstring& name, T value)
+{
+    PutMemberStart(name);
+    *m_stream << value;
+    m_separator = true;
+    return true;
+}
+
+template <typename T, typename Write>
+bool JSONSerializer::WriteElements(const std::wstring& name, std::vector<T>& values, Write write)
+{
+    if (!BeginDataList(name))
+    {
+        return false;
+    }
+    for (std::size_t i = 0; i < values.size(); ++i)
+    {
+        if (i > 0)
+        {
+            m_stream->put(L',');
+        }
+        write(values[i]);
+    }
+    return EndDataList(name);
+}
+
+bool JSONSerializer::WriteData(const std::wstring& name, std::wstring& value)
+{
+    if (!CheckStream())
+    {
+        return false;
+    }
+    if (!IsWriting())
+    {
+        return ReadValue(name, value, ToText);
+    }
+    if (!CheckData(value))
+    {
+        return false;
+    }
+    PutMemberStart(name);
+    PutString(value);
+    m_separator = true;
+    return true;
+}
+
+bool JSONSerializer::WriteData(const std::wstring& name, bool& value)
+{
+    if (!CheckStream())
+    {
+        return false;
+    }
+    return IsWriting() ? WriteNumber(name, value) : ReadValue(name, value, ToBool);
+}
+
+bool JSONSerializer::WriteData(const std::wstring& name, unsigned int& value)
+{
+    if (!CheckStream())
+    {
+        return false;
+    }
+    return IsWriting() ? WriteNumber(name, value) : ReadValue(name, value, ToUnsigned);
+}
+
+bool JSONSerializer::WriteData(const std::wstring& name, unsigned __int64& value)
+{
+    if (!CheckStream())
+    {
+        return false;
+    }
+    return IsWriting() ? WriteNumber(name, value) : ReadValue(name, value, ToUnsigned64);
+}
+
+bool JSONSerializer::WriteList(const std::wstring& name, std::vector<std::wstring>& values)
+{
+    if (!CheckStream())
+    {
+        return false;
+    }
+    if (!IsWriting())
+    {
+        return ReadList(name, values, ToText);
+    }
+    return WriteElements(name, values, [this](const std::wstring& value) { PutString(value); });
+}
+
+bool JSONSerializer::WriteList(const std::wstring& name, std::vector<bool>& values)
+{
+    if (!CheckStream())
+    {
+        return false;
+    }
+    if (!IsWriting())
+    {
+        return ReadList(name, values, ToListBool);
+    }
+    return WriteElements(name, values, [this](bool value) { *m_stream << value; });
+}
+
+bool JSONSerializer::WriteList(const std::wstring& name, std::vector<unsigned int>& values)
+{
+    if (!CheckStream())
+    {
+        return false;
+    }
+    if (!IsWriting())
+    {
+        return ReadList(name, values, ToUnsigned);
+    }
+    return WriteElements(name, values, [this](unsigned int value) { *m_stream << value; });
+}
+
+bool JSONSerializer::WriteList(const std::wstring& name, std::vector<unsigned __int64>& values)
+{
+    if (!CheckStream())
+    {
+        return false;
+    }
+    if (!IsWriting())
+    {
+        return ReadList(name, values, ToUnsigned64);
+    }
+    return WriteElements(name, values, [this](unsigned __int64 value) { *m_stream << value; });
+}
+
+bool JSONSerializer::WriteSerializedData(const std::wstring& name, std::wstring& data)
+{
+    if (!CheckStream() || !IsWriting())
+    {
+        return false;
+    }
+    PutMemberStart(name);
+    Put(data);
+    m_separator = true;
+    return true;
+}
+
+bool JSONSerializer::CheckData(std::wstring& data)
+{
+    if (data.find_first_of(L"{}[]\\") == std::wstring::npos)
+    {
+        return true; // the common case: nothing to clean
+    }
+    ReplaceData(data, L"{", L"");
+    ReplaceData(data, L"}", L"");
+    ReplaceData(data, L"[", L"");
+    ReplaceData(data, L"]", L"");
+    ReplaceData(data, L"\\", L"\\\\");
+    return true;
+}
+
+bool JSONSerializer::ParseData()
+{
+    if (!CheckStream())
+    {
+        return false;
+    }
+    std::wstring text;
+    std::wstring line;
+    while (std::getline(*m_stream, line))
+    {
+        text += line;
+    }
+    if (text.empty())
+    {
+        return false;
+    }
+    return DeserializeToTree(text, m_tree);
+}
+
+bool JSONSerializer::DeserializeToTree(const std::wstring& text, Tree& tree)
+{
+    const std::size_t open = text.find(L'{');
+    if (open == std::wstring::npos)
+    {
+        return false;
+    }
+    const std::size_t close = text.rfind(L'}');
+    if (close == std::wstring::npos)
+    {
+        return false;
+    }
+    // Nothing lies between a last '}' that comes before the first '{'.
+    std::wstring inner = close > open ? text.substr(open + 1, close - open - 1) : std::wstring();
+    StringUtilities::Trim(inner, L" \n\t");
+    return DeserializeToSubTree(inner, tree);
+}
+
+bool JSONSerializer::DeserializeToSubTree(const std::wstring& text, Tree& tree)
+{
+    // Nested objects are read in the same pass rather than by one call per level, so that
+    // neither time nor stack depth grows with the nesting.
+    if (tree.CheckPositionIterator())
+    {
+        MemberReader(text).Read(*tree.GetActualNode());
+    }
+    return true;
+}
+
+} // namespace Utilities
+} // namespace Kelvo

@@ -1,0 +1,282 @@
+//
+// TreeTests.cpp
+//
+// The keyed tree: cursor moves and their success rules, editing, copies, grafts, comparisons,
+// and trees a million levels deep.
+//
+#include <Tree.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using Kelvo::Utilities::Tree;
+using Values = std::vector<std::wstring>;
+
+namespace {
+
+Values ValuesAt(Tree& tree)
+{
+    Values values;
+    tree.GetValues(values);
+    return values;
+}
+
+// root: a (1) { x (2) }, b (3)
+void Fill(Tree& tree)
+{
+    tree.GotoRootNode();
+    tree.AppendChild(L"b", { L"3" });
+    tree.AppendChild(L"a", { L"1" });
+    tree.Down(L"a");
+    tree.AppendChild(L"x", { L"2" });
+    tree.GotoRootNode();
+}
+
+const std::size_t Deep = 1000000;
+
+// A chain of Deep nodes named n below the root, the cursor on the deepest one.
+void FillDeep(Tree& tree)
+{
+    for (std::size_t i = 0; i < Deep; ++i)
+    {
+        tree.AppendChild(L"n");
+        tree.Down(L"n");
+    }
+}
+
+} // namespace
+
+TEST(Tree, FreshTreeHasOnlyItsRoot)
+{
+    Tree tree;
+    EXPECT_EQ(L"", tree.GetKey());
+    EXPECT_FALSE(tree.Down());
+    EXPECT_FALSE(tree.Up());
+    EXPECT_FALSE(tree.NextSibling());
+    EXPECT_FALSE(tree.PreviousSibling());
+    EXPECT_FALSE(tree.Insert(L"x"));
+    EXPECT_FALSE(tree.Erase());
+    EXPECT_FALSE(tree.CurrentNodeHasSubNodes());
+    EXPECT_TRUE(tree.GotoSiblingNode(L""));
+    EXPECT_FALSE(tree.GotoSiblingNode(L"x"));
+
+    Tree named(L"root");
+    EXPECT_EQ(L"root", named.GetKey());
+    EXPECT_TRUE(named.AppendChild(L"a"));
+    EXPECT_TRUE(named.GotoSiblingNode(L"root"));
+    EXPECT_FALSE(named.GotoSiblingNode(L""));
+}
+
+TEST(Tree, SiblingsAreVisitedInCodeUnitOrder)
+{
+    Tree tree;
+    for (const wchar_t* key : { L"b", L"a", L"c", L"B" })
+    {
+        EXPECT_TRUE(tree.AppendChild(key));
+    }
+    EXPECT_FALSE(tree.AppendChild(L"a", { L"lost" }));
+    ASSERT_TRUE(tree.Down());
+    EXPECT_EQ(L"B", tree.GetKey());
+    EXPECT_FALSE(tree.PreviousSibling());
+    EXPECT_TRUE(tree.NextSibling());
+    EXPECT_EQ(Values{}, ValuesAt(tree)); // the second AppendChild left a alone
+    EXPECT_TRUE(tree.NextSibling());
+    EXPECT_TRUE(tree.NextSibling());
+    EXPECT_EQ(L"c", tree.GetKey());
+    EXPECT_FALSE(tree.NextSibling());
+    EXPECT_EQ(L"c", tree.GetKey());
+    EXPECT_FALSE(tree.GotoSiblingNode(L"z"));
+    EXPECT_TRUE(tree.Up());
+    EXPECT_EQ(L"", tree.GetKey());
+}
+
+TEST(Tree, InsertReplacesSiblingsAndEraseMovesUp)
+{
+    Tree tree;
+    Fill(tree);
+    ASSERT_TRUE(tree.Down(L"b"));
+    // Replaces a with its subtree by a node holding only the new value.
+    EXPECT_TRUE(tree.Insert(L"a", { L"new" }));
+    EXPECT_EQ(L"b", tree.GetKey());
+    ASSERT_TRUE(tree.GotoSiblingNode(L"a"));
+    EXPECT_EQ(Values{ L"new" }, ValuesAt(tree));
+    EXPECT_FALSE(tree.CurrentNodeHasSubNodes());
+    // The node under the cursor itself: the cursor stays on the fresh node.
+    EXPECT_TRUE(tree.Insert(L"a"));
+    EXPECT_EQ(L"a", tree.GetKey());
+    EXPECT_EQ(Values{}, ValuesAt(tree));
+    EXPECT_TRUE(tree.AddValue(L"v"));
+
+    ASSERT_TRUE(tree.AppendChild(L"g"));
+    ASSERT_TRUE(tree.Down(L"g"));
+    EXPECT_TRUE(tree.Erase());
+    EXPECT_EQ(L"a", tree.GetKey());
+    EXPECT_FALSE(tree.CurrentNodeHasSubNodes());
+    EXPECT_TRUE(tree.Erase());
+    EXPECT_EQ(L"", tree.GetKey());
+    ASSERT_TRUE(tree.Down());
+    EXPECT_FALSE(tree.NextSibling()); // only b is left
+}
+
+TEST(Tree, SetKeyMovesTheNodeWithItsSubtree)
+{
+    Tree tree;
+    Fill(tree);
+    ASSERT_TRUE(tree.Down(L"a"));
+    EXPECT_FALSE(tree.SetKey(L"a"));
+    EXPECT_FALSE(tree.SetKey(L"b"));
+    EXPECT_EQ(L"a", tree.GetKey());
+    EXPECT_TRUE(tree.SetKey(L"c"));
+    EXPECT_EQ(L"c", tree.GetKey());
+    EXPECT_EQ(Values{ L"1" }, ValuesAt(tree));
+    EXPECT_FALSE(tree.NextSibling());
+    EXPECT_TRUE(tree.PreviousSibling());
+    EXPECT_EQ(L"b", tree.GetKey());
+    EXPECT_FALSE(tree.PreviousSibling());
+    // The subtree came along, and its parent links lead back up.
+    ASSERT_TRUE(tree.GotoSiblingNode(L"c"));
+    ASSERT_TRUE(tree.Down(L"x"));
+    EXPECT_EQ(Values{ L"2" }, ValuesAt(tree));
+    EXPECT_TRUE(tree.Up());
+    EXPECT_EQ(L"c", tree.GetKey());
+    EXPECT_TRUE(tree.Up());
+    EXPECT_TRUE(tree.SetKey(L"root"));
+}
+
+TEST(Tree, CopiesShareNothingWithTheirSource)
+{
+    Tree source;
+    Fill(source);
+    ASSERT_TRUE(source.Down(L"a"));
+    Tree copy(source);
+    EXPECT_EQ(L"", copy.GetKey()); // whole tree, cursor on the root
+    EXPECT_TRUE(copy.CompareTrees(source));
+    ASSERT_TRUE(copy.Down(L"b"));
+    ASSERT_TRUE(copy.AddValue(L"more"));
+    EXPECT_FALSE(copy.CompareTrees(source));
+
+    Tree assigned(L"old");
+    assigned = source;
+    EXPECT_TRUE(assigned.CompareTrees(source));
+    EXPECT_EQ(L"", assigned.GetKey());
+    assigned = assigned;
+    EXPECT_TRUE(assigned.CompareTrees(source));
+
+    // Equal whatever the order children were appended in; value order counts.
+    Tree reordered;
+    reordered.AppendChild(L"a", { L"1" });
+    reordered.Down(L"a");
+    reordered.AppendChild(L"x", { L"2" });
+    reordered.Up();
+    reordered.AppendChild(L"b", { L"3" });
+    EXPECT_TRUE(reordered.CompareTrees(source));
+    reordered.Down(L"b");
+    source.GotoSiblingNode(L"b");
+    EXPECT_TRUE(reordered.CompareActualTreeNode(source));
+    reordered.SetValue({ L"3", L"4" });
+    source.SetValue({ L"4", L"3" });
+    EXPECT_FALSE(reordered.CompareActualTreeNode(source));
+    EXPECT_FALSE(reordered.CompareTrees(source));
+}
+
+TEST(Tree, CopySubTreeNeedsAnEmptyTarget)
+{
+    Tree source;
+    Fill(source);
+    ASSERT_TRUE(source.Down(L"a"));
+    Tree target(L"t");
+    ASSERT_TRUE(target.AppendChild(L"keep"));
+    ASSERT_TRUE(target.Down(L"keep"));
+    EXPECT_FALSE(source.CopySubTree(target));
+    Tree untouched(L"t");
+    untouched.AppendChild(L"keep");
+    EXPECT_TRUE(target.CompareTrees(untouched));
+
+    Tree empty(L"t");
+    EXPECT_TRUE(source.CopySubTree(empty));
+    Tree expected(L"a");
+    expected.SetValue({ L"1" });
+    expected.AppendChild(L"x", { L"2" });
+    EXPECT_TRUE(empty.CompareTrees(expected));
+}
+
+TEST(Tree, AppendSubTreeMergesUnderTheCursor)
+{
+    Tree source;
+    Fill(source);
+    Tree target;
+    ASSERT_TRUE(target.AppendChild(L"a", { L"mine" }));
+    EXPECT_TRUE(target.AppendSubTree(source));
+    // An empty source root adds no node of its own; an existing child keeps its values.
+    EXPECT_EQ(L"", target.GetKey());
+    ASSERT_TRUE(target.Down(L"a"));
+    EXPECT_EQ(Values{ L"mine" }, ValuesAt(target));
+    ASSERT_TRUE(target.Down(L"x"));
+    EXPECT_EQ(Values{ L"2" }, ValuesAt(target));
+
+    Tree named(L"n");
+    named.SetValue({ L"v" });
+    named.AppendChild(L"c");
+    target.GotoRootNode();
+    EXPECT_TRUE(target.AppendSubTree(named));
+    EXPECT_EQ(L"n", target.GetKey()); // the cursor moved to the new node
+    EXPECT_EQ(Values{ L"v" }, ValuesAt(target));
+    EXPECT_TRUE(target.Down(L"c"));
+    // A cursor node equal to the source root takes the children directly.
+    Tree same(L"c");
+    same.AppendChild(L"d");
+    EXPECT_TRUE(target.AppendSubTree(same));
+    EXPECT_EQ(L"c", target.GetKey());
+    EXPECT_TRUE(target.Down(L"d"));
+    EXPECT_TRUE(target.AppendSubTree(target));
+    EXPECT_EQ(L"", target.GetKey());
+}
+
+TEST(Tree, MillionLevelTreesNeverExhaustTheStack)
+{
+    // At most two deep trees live at a time: building one is mostly the cost of fresh memory.
+    auto deep = std::make_unique<Tree>();
+    FillDeep(*deep);
+    ASSERT_TRUE(deep->AddValue(L"bottom"));
+    deep->GotoRootNode();
+    {
+        Tree copy(*deep);
+        EXPECT_TRUE(copy.CompareTrees(*deep));
+        ASSERT_TRUE(copy.Down());
+        EXPECT_TRUE(copy.SetKey(L"renamed"));
+        EXPECT_FALSE(copy.CompareTrees(*deep));
+        copy = *deep;
+        EXPECT_TRUE(copy.CompareTrees(*deep));
+    }
+    {
+        Tree target;
+        EXPECT_TRUE(deep->CopySubTree(target));
+        EXPECT_TRUE(target.CompareTrees(*deep));
+    }
+    {
+        Tree graft;
+        EXPECT_TRUE(graft.AppendSubTree(*deep));
+        EXPECT_TRUE(graft.CompareTrees(*deep));
+    }
+    deep.reset();
+
+    // The node class on its own: Initialize, operator== and destruction.
+    auto top = std::make_shared<Tree::TreeNode>();
+    Tree::TreeNode* bottom = top.get();
+    for (std::size_t i = 0; i < Deep; ++i)
+    {
+        auto child = std::make_shared<Tree::TreeNode>();
+        child->setKey(L"k");
+        child->setParentNode(bottom);
+        bottom->getChildrenNodes()[L"k"] = child;
+        bottom = child.get();
+    }
+    Tree::TreeNode copy;
+    copy.Initialize(top.get());
+    EXPECT_TRUE(copy == *top);
+    bottom->getValue().push_back(L"x");
+    EXPECT_FALSE(copy == *top);
+}
