@@ -145,5 +145,15 @@ int main()
     std::printf("\nSystem (HostApi):\n");
     Show("Windows directory:", Kelvo::HostApi::OperatingSystem::OperatingSystemRootDirectory());
     Show("temporary directory:", Kelvo::HostApi::OperatingSystem::TempDirectory());
+
+    std::printf("\nOperating system (OSInfo) and time (KelvoTime):\n");
+    const OSInfo os;
+    Show("kernel32.dll version:", os.GetVersion());
+    Show("at least Windows 7:", os.IsAtLeastWindows7() ? L"true" : L"false");
+    Show("UI language, country:", os.GetLanguage() + L", " + os.GetCountry());
+    const KelvoTime now = KelvoTime::Now();
+    Show("now, as text:", now.ToString());
+    Show("now, hexadecimal:", now.ToHexString());
+    Show("Base64 of the text form:", Base64::Encode(now.ToString()));
     return 0;
 }

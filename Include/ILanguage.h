@@ -1,0 +1,29 @@
+//
+// ILanguage.h
+//
+// Maps Windows language identifiers to the product line's short language codes; an abstract
+// class so that callers can be tested with a fake.
+//
+#pragma once
+
+#include "UtilitiesExport.h"
+
+#include <string>
+
+namespace Kelvo {
+namespace Utilities {
+
+class KELVO_UTILITIES_API ILanguage
+{
+public:
+    ILanguage() = default;
+    ILanguage(const ILanguage&) = default;
+    ILanguage& operator=(const ILanguage&) = default;
+    virtual ~ILanguage();
+
+    // Writes the code of languageId into code; leaves code alone for a language without one.
+    virtual void IdToISO3166(unsigned short languageId, std::wstring& code, bool upperCase) const = 0;
+};
+
+} // namespace Utilities
+} // namespace Kelvo

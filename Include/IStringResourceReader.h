@@ -1,0 +1,33 @@
+//
+// IStringResourceReader.h
+//
+// Reads the string-table resources of a module; an abstract class so that callers can be
+// tested with a fake.
+//
+#pragma once
+
+#include "UtilitiesExport.h"
+
+#include <map>
+#include <string>
+
+namespace Kelvo {
+namespace Utilities {
+
+class KELVO_UTILITIES_API IStringResourceReader
+{
+public:
+    IStringResourceReader() = default;
+    IStringResourceReader(const IStringResourceReader&) = default;
+    IStringResourceReader& operator=(const IStringResourceReader&) = default;
+
+    // Every non-empty string of every string table, by string id.
+    virtual std::map<int, std::wstring> GetAllStrings() = 0;
+    virtual std::wstring GetString(int id) = 0;
+
+    // Declared after the operations so that they keep the first two slots.
+    virtual ~IStringResourceReader();
+};
+
+} // namespace Utilities
+} // namespace Kelvo

@@ -1,0 +1,262 @@
+//
+// OperatingSystemTests.cpp
+//
+// OSInfo in this process, through subclasses that fake the basic predicates, and under several
+// Windows versions: Wine reports the version of HKCU\Software\Wine\AppDefaults\<exe>\Version to
+// a program it starts, so the tests start OSVersionProbe.exe under each and read its answers.
+//
+#include <KelvoUtilities.h>
+#include <HostApi/UniqueHandle.h>
+
+#include <TestSupport.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace Kelvo::Utilities;
+using namespace TestSupport;
+using Kelvo::HostApi::UniqueKernelHandle;
+using Kelvo::HostApi::UniqueRegistryKey;
+
+namespace {
+
+const unsigned long No = IOSInfo::NotGiven;
+
+// Runs program and returns what it wrote to standard output.
+std::string OutputOf(const std::wstring& program)
+{
+    SECURITY_ATTRIBUTES inherit{ sizeof(inherit), nullptr, TRUE };
+    UniqueKernelHandle readEnd, writeEnd;
+    EXPECT_TRUE(::CreatePipe(readEnd.Put(), writeEnd.Put(), &inherit, 0));
+    ::SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd.Get();
+    startup.hStdError = writeEnd.Get();
+    PROCESS_INFORMATION process{};
+    std::wstring commandLine = L"\"" + program + L"\"";
+    EXPECT_TRUE(::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                 &startup, &process))
+        << ::GetLastError();
+    UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    writeEnd.Reset();
+    std::string output;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(readEnd.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
+    {
+        output.append(buffer, read);
+    }
+    ::WaitForSingleObject(processHandle.Get(), INFINITE);
+    return output;
+}
+
+// The name=value lines of a probe's output.
+std::map<std::string, std::string> Lines(const std::string& output)
+{
+    std::map<std::string, std::string> answers;
+    std::istringstream lines(output);
+    std::string name, value;
+    while (std::getline(lines, name, '=') && std::getline(lines, value))
+    {
+        answers[name] = value.substr(0, value.find('\r'));
+    }
+    return answers;
+}
+
+// Fakes the system answers that the composites build on, and records which operations ran.
+class FakeSystem : public OSInfo
+{
+public:
+    mutable std::vector<std::string> calls;
+    bool is64Bit = true;
+    bool workstation = true;
+    unsigned long major = 5, minor = 2;
+    unsigned short languageId = 0x0409;
+
+    bool Is64Bit() const override
+    {
+        calls.push_back("Is64Bit");
+        return is64Bit;
+    }
+
+    bool IsWorkstation() const override
+    {
+        calls.push_back("IsWorkstation");
+        return workstation;
+    }
+
+    bool IsAtLeastVersion(unsigned long askedMajor, unsigned long askedMinor, unsigned long, unsigned long) const override
+    {
+        calls.push_back("IsAtLeastVersion");
+        return major > askedMajor || (major == askedMajor && (askedMinor == No || minor >= askedMinor));
+    }
+
+    bool IsVersion(unsigned long askedMajor, unsigned long askedMinor, unsigned long, unsigned long) const override
+    {
+        calls.push_back("IsVersion(" + std::to_string(askedMajor) + "." + std::to_string(askedMinor) + ")");
+        return major == askedMajor && minor == askedMinor;
+    }
+
+    bool IsWinXPWorkstation() const override
+    {
+        calls.push_back("IsWinXPWorkstation");
+        return OSInfo::IsWinXPWorkstation();
+    }
+
+    bool IsWin2003Server() const override
+    {
+        calls.push_back("IsWin2003Server");
+        return OSInfo::IsWin2003Server();
+    }
+
+    bool IsWin2003ServerR2() const override
+    {
+        calls.push_back("IsWin2003ServerR2");
+        return OSInfo::IsWin2003ServerR2();
+    }
+
+    unsigned short GetUsersOSLangId() const override
+    {
+        return languageId;
+    }
+};
+
+} // namespace
+
+TEST(OSInfo, VersionPredicatesUnderSixWindowsVersions)
+{
+    // Columns: Windows XP (5.1 SP3), 64-bit XP (5.2 SP2), Server 2003 (5.2 SP2), Windows 7
+    // (6.1 SP1), Windows 8.1 (6.3), Windows 10 (10.0). Wine runs 64-bit programs, so XP
+    // workstations are 64-bit ones and 5.1 is not XP to IsWinXPWorkstation.
+    // Wine reports a per-program "win7" as a server (Server 2008 R2); its prefix default is the
+    // Windows 7 workstation, so that column runs without a per-program version.
+    const char* const versions[] = { "winxp", "winxp64", "win2003", "", "win81", "win10" };
+    const std::map<std::string, std::string> expected = {
+        { "IsAtLeastWindowsVista", "000111" }, { "IsAtLeastWindows7", "000111" },
+        { "IsAtLeastWindows8", "000011" },     { "IsAtLeastWindows81", "000011" },
+        { "IsAtLeastWindows10", "000001" },    { "IsAtLeastWindowsXPSP2", "111111" },
+        { "IsWorkstation", "110111" },         { "IsServer", "001000" },
+        { "IsWinXPWorkstation", "010000" },    { "IsWin2003Server", "001000" },
+        { "IsWin2003ServerR2", "000000" },     { "IsWin2003ServerGroup", "001000" },
+        { "IsWinXPOsGroup", "011000" },        { "IsVersion(5.1)", "100000" },
+        { "IsVersion(5.2)", "011000" },        { "IsVersion(5.2 SP2)", "011000" },
+        { "IsVersion(6.0)", "000000" },        { "IsVersion(6.1)", "000100" },
+        { "IsVersion(6.1 SP0)", "000000" },    { "IsVersion(6.1 SP1)", "000100" },
+        { "IsVersion(6.1 SP1.0)", "000100" },  { "IsVersion(6)", "000110" },
+        { "IsVersion(10.0)", "000001" },       { "IsAtLeastVersion(6.1 SP2)", "000011" },
+        // Before Windows 7 the short format is the long one without seconds.
+        { "ShortTimeFormat", "HH.mm|HH.mm|HH.mm|H.mm|H.mm|H.mm" }, { "LongTimeFormat", "HH.mm:ss" },
+    };
+
+    const std::wstring appKey = L"Software\\Wine\\AppDefaults\\OSVersionProbe.exe";
+    UniqueRegistryKey key;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, appKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                               nullptr, key.Put(), nullptr));
+    std::map<std::string, std::string> seen;
+    {
+        // Short and long formats that tell the two ways of GetShortTimeFormat apart.
+        const ScopedLocaleItem longTime(LOCALE_STIMEFORMAT, L"HH.mm:ss");
+        const ScopedLocaleItem shortTime(LOCALE_SSHORTTIME, L"H.mm");
+        for (const char* version : versions)
+        {
+            const std::wstring name(version, version + std::strlen(version));
+            if (name.empty())
+            {
+                ::RegDeleteValueW(key.Get(), L"Version");
+            }
+            else
+            {
+                ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key.Get(), L"Version", 0, REG_SZ,
+                                                          reinterpret_cast<const BYTE*>(name.c_str()),
+                                                          static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t))));
+            }
+            for (const auto& answer : Lines(OutputOf(BesideTheTests(L"OSVersionProbe.exe"))))
+            {
+                std::string& column = seen[answer.first];
+                const bool isText = answer.first.find("Format") != std::string::npos;
+                column += (isText && !column.empty() ? "|" : "") + answer.second;
+            }
+        }
+    }
+    key.Reset();
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, appKey.c_str());
+
+    EXPECT_EQ("HH.mm:ss|HH.mm:ss|HH.mm:ss|HH.mm:ss|HH.mm:ss|HH.mm:ss", seen["LongTimeFormat"]);
+    seen["LongTimeFormat"] = "HH.mm:ss";
+    EXPECT_EQ(expected, seen);
+}
+
+TEST(OSInfo, CompositesFollowOverriddenBasicPredicates)
+{
+    FakeSystem system;
+    // 64-bit Windows XP: 5.2 workstation.
+    EXPECT_TRUE(system.IsWinXPOsGroup());
+    EXPECT_EQ((std::vector<std::string>{ "IsWinXPWorkstation", "Is64Bit", "IsWorkstation", "IsVersion(5.2)" }),
+              system.calls);
+    EXPECT_FALSE(system.Is32Bit());
+    EXPECT_FALSE(system.IsServer());
+
+    // 32-bit Server 2003: not an XP workstation, but of the 2003 group (Wine has no R2).
+    system.is64Bit = false;
+    system.workstation = false;
+    system.calls.clear();
+    EXPECT_FALSE(system.IsWinXPWorkstation());
+    EXPECT_EQ((std::vector<std::string>{ "IsWinXPWorkstation", "Is64Bit", "IsVersion(5.1)" }), system.calls);
+    EXPECT_TRUE(system.Is32Bit());
+    EXPECT_TRUE(system.IsServer());
+    EXPECT_TRUE(system.IsWin2003Server());
+    system.calls.clear();
+    EXPECT_TRUE(system.IsWinXPOsGroup());
+    EXPECT_EQ((std::vector<std::string>{ "IsWinXPWorkstation", "Is64Bit", "IsVersion(5.1)", "IsWin2003ServerR2",
+                                         "IsVersion(5.2)", "IsWin2003Server", "IsVersion(5.2)", "IsWorkstation" }),
+              system.calls);
+
+    // The at-least predicates ask the overridden IsAtLeastVersion.
+    system.major = 6;
+    system.minor = 3;
+    EXPECT_TRUE(system.IsAtLeastWindowsVista() && system.IsAtLeastWindows7() && system.IsAtLeastWindows8() &&
+                system.IsAtLeastWindows81() && system.IsAtLeastWindowsXPSP2());
+    EXPECT_FALSE(system.IsAtLeastWindows10());
+    system.minor = 4;
+    EXPECT_TRUE(system.IsAtLeastWindows10());
+
+    // The language follows the overridden language number.
+    const std::pair<unsigned short, std::wstring> languages[] = {
+        { 0x0407, L"de" }, { 0x0404, L"zhtw" }, { 0x0804, L"zhcn" }, { 0x0408, L"" }, { 0x0416, L"ptbr" } };
+    for (const auto& language : languages)
+    {
+        system.languageId = language.first;
+        EXPECT_EQ(language.second, system.GetLanguage());
+    }
+
+    // IsVersion asks the overridden IsAtLeastVersion first: 5.2 is not at least 6.1.
+    system.major = 5;
+    EXPECT_FALSE(system.OSInfo::IsVersion(6, 1, No, No));
+    EXPECT_TRUE(OSInfo().IsVersion(6, 1, No, No)); // Wine's default: Windows 7
+    EXPECT_FALSE(OSInfo().IsAtLeastVersion(No, 0, 0, 0));
+}
+
+TEST(OSInfo, DirectoriesVersionLanguageAndCountry)
+{
+    const OSInfo os;
+    wchar_t windows[MAX_PATH];
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    // The Windows directory comes without a backslash, the temporary one with: one in the end.
+    EXPECT_EQ(std::wstring(windows) + L"\\", os.GetBaseDirectory());
+    EXPECT_TRUE(std::regex_match(os.GetTempDirectory(), std::wregex(L"C:\\\\.*[^\\\\]\\\\")));
+    EXPECT_EQ(L"C:\\ProgramData", os.GetCommonAppDataDirectory());
+    EXPECT_TRUE(std::regex_match(os.GetVersion(), std::wregex(L"[0-9]+\\.[0-9]+\\.[0-9]+")));
+    EXPECT_EQ(::GetUserDefaultUILanguage(), os.GetUsersOSLangId());
+    EXPECT_EQ(L"en", os.GetLanguage()); // Wine's C.UTF-8 maps to English (United States)
+    EXPECT_EQ(L"US", os.GetCountry());
+    EXPECT_TRUE(os.Is64Bit() && !os.Is32Bit()); // 64-bit Wine, also for a 32-bit program
+}
