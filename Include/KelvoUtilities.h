@@ -5,8 +5,11 @@
 //
 #pragma once
 
+#include "AesCipher.h"
 #include "Exception.h"
 #include "FileSystemException.h"
+#include "MD5.h"
+#include "Sha2.h"
 #include "SourceLocation.h"
 #include "StringUtilities.h"
 #include "UtilitiesExport.h"
