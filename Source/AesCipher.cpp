@@ -25,6 +25,17 @@ std::uint8_t HexDigitValue(char digit)
     return static_cast<std::uint8_t>(digit <= '9' ? digit - '0' : digit - 'A' + 10);
 }
 
+// The key text read back as bytes: the Twofish key.
+std::vector<unsigned char> BytesOf(const std::string& keyText)
+{
+    std::vector<unsigned char> bytes(keyText.size() / 2);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+    {
+        bytes[i] = static_cast<unsigned char>(HexDigitValue(keyText[2 * i]) << 4 | HexDigitValue(keyText[2 * i + 1]));
+    }
+    return bytes;
+}
+
 inline std::uint32_t SwapBytes(std::uint32_t x)
 {
     return (x >> 24) | ((x >> 8) & 0xFF00u) | ((x << 8) & 0xFF0000u) | (x << 24);
@@ -75,12 +86,8 @@ inline unsigned int KeyStreamBit(const Twofish::Block& output)
 struct AesCipher::CipherState
 {
     explicit CipherState(const std::string& keyText)
-        : twofishKey(keyText.size() / 2), cipher(nullptr, 0)
+        : twofishKey(BytesOf(keyText)), cipher(twofishKey.data(), twofishKey.size())
     {
-        for (std::size_t i = 0; i < twofishKey.size(); ++i)
-        {
-            twofishKey[i] = static_cast<unsigned char>(HexDigitValue(keyText[2 * i]) << 4 | HexDigitValue(keyText[2 * i + 1]));
-        }
         for (std::size_t i = 0; i < Twofish::BlockBytes; ++i)
         {
             initialVector[i] = static_cast<unsigned char>(keyText[i]);
