@@ -6,6 +6,8 @@
 #include <KelvoUtilities.h>
 #include <HostApi/OperatingSystem.h>
 
+#include <windows.h>
+
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -141,6 +143,25 @@ int main()
         Show("after RegistryDeleteTree, KeyExists says:",
              RegistryUtilities::KeyExists(RootCurrentUser, L"Software\\KelvoExample") ? L"true" : L"false");
     }
+
+    std::printf("\nCryptography (AesCipher, MD5):\n");
+    const std::string secret = "Meet me at the usual place.";
+    std::vector<unsigned char> data(secret.begin(), secret.end());
+    AesCipher cipher(std::vector<unsigned char>(16, 0x2A));
+    cipher.Encrypt(data);
+    std::wstring cipherText;
+    for (unsigned char byte : data)
+    {
+        const wchar_t* const digits = L"0123456789ABCDEF";
+        cipherText += digits[byte >> 4];
+        cipherText += digits[byte & 0xF];
+    }
+    Show("Encrypt(\"Meet me at the usual place.\"):", cipherText);
+    cipher.Decrypt(data);
+    Show("Decrypt of that:", std::wstring(data.begin(), data.end()));
+    std::wstring self(MAX_PATH, L'\0');
+    self.resize(::GetModuleFileNameW(nullptr, &self[0], MAX_PATH));
+    Show("MD5 of this program's file:", MD5::ComputeHash(self));
 
     std::printf("\nSystem (HostApi):\n");
     Show("Windows directory:", Kelvo::HostApi::OperatingSystem::OperatingSystemRootDirectory());

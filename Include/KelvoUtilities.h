@@ -5,6 +5,7 @@
 //
 #pragma once
 
+#include "AesCipher.h"
 #include "Base64.h"
 #include "BaseSerializer.h"
 #include "Directory.h"
@@ -27,12 +28,14 @@
 #include "JSONSerializer.h"
 #include "KelvoTime.h"
 #include "Language.h"
+#include "MD5.h"
 #include "OSInfo.h"
 #include "Path.h"
 #include "Registry.h"
 #include "RegistryKey.h"
 #include "RegistryTypes.h"
 #include "RegistryUtilities.h"
+#include "Sha2.h"
 #include "SourceLocation.h"
 #include "StringResourceReader.h"
 #include "StringUtilities.h"

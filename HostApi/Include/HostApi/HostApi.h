@@ -5,6 +5,8 @@
 //
 #pragma once
 
+#include "Cryptography.h"
+#include "FileSystemOperation.h"
 #include "HostApiExport.h"
 #include "OperatingSystem.h"
 #include "Registry.h"

@@ -1,0 +1,198 @@
+//
+// AesCipher.cpp
+//
+#include "AesCipher.h"
+
+#include "HexText.h"
+#include "Twofish.h"
+
+#include <cstdint>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+namespace Kelvo {
+namespace Utilities {
+
+namespace {
+
+const char* const DefaultKeyText = "5F0C7A19D2E84B6631AF";
+const char* const KeySizeNotModulo16 = "Key size should be modulo 16.";
+const char* const KeyNotAccepted = "Key size should be 16.";
+
+std::uint8_t HexDigitValue(char digit)
+{
+    return static_cast<std::uint8_t>(digit <= '9' ? digit - '0' : digit - 'A' + 10);
+}
+
+// The key text read back as bytes: the Twofish key.
+std::vector<unsigned char> BytesOf(const std::string& keyText)
+{
+    std::vector<unsigned char> bytes(keyText.size() / 2);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+    {
+        bytes[i] = static_cast<unsigned char>(HexDigitValue(keyText[2 * i]) << 4 | HexDigitValue(keyText[2 * i + 1]));
+    }
+    return bytes;
+}
+
+inline std::uint32_t SwapBytes(std::uint32_t x)
+{
+    return (x >> 24) | ((x >> 8) & 0xFF00u) | ((x << 8) & 0xFF0000u) | (x << 24);
+}
+
+// The 128-bit feedback register as two big-endian halves: byte 0 is the top byte of high.
+// Shifting in a bit is two word shifts instead of sixteen byte shifts.
+class FeedbackRegister
+{
+public:
+    explicit FeedbackRegister(const unsigned char (&bytes)[Twofish::BlockBytes]) : m_high(0), m_low(0)
+    {
+        for (std::size_t i = 0; i < 8; ++i)
+        {
+            m_high = m_high << 8 | bytes[i];
+            m_low = m_low << 8 | bytes[8 + i];
+        }
+    }
+
+    Twofish::Block AsBlock() const
+    {
+        return Twofish::Block{ SwapBytes(static_cast<std::uint32_t>(m_high >> 32)),
+                               SwapBytes(static_cast<std::uint32_t>(m_high)),
+                               SwapBytes(static_cast<std::uint32_t>(m_low >> 32)),
+                               SwapBytes(static_cast<std::uint32_t>(m_low)) };
+    }
+
+    // Shifts the register one bit to the left, bit entering at the low end of the last byte.
+    void Shift(unsigned int bit)
+    {
+        m_high = m_high << 1 | m_low >> 63;
+        m_low = m_low << 1 | bit;
+    }
+
+private:
+    std::uint64_t m_high;
+    std::uint64_t m_low;
+};
+
+// The bit that CFB-1 combines with the data: the most significant bit of the first output byte.
+inline unsigned int KeyStreamBit(const Twofish::Block& output)
+{
+    return (output[0] >> 7) & 1u;
+}
+
+} // namespace
+
+struct AesCipher::CipherState
+{
+    explicit CipherState(const std::string& keyText)
+        : twofishKey(BytesOf(keyText)), cipher(twofishKey.data(), twofishKey.size())
+    {
+        for (std::size_t i = 0; i < Twofish::BlockBytes; ++i)
+        {
+            initialVector[i] = static_cast<unsigned char>(keyText[i]);
+        }
+    }
+
+    // A fresh key schedule for each call, from the key text read back as bytes.
+    const Twofish& Rekeyed()
+    {
+        cipher.SetKey(twofishKey.data(), twofishKey.size());
+        return cipher;
+    }
+
+    std::vector<unsigned char> twofishKey;
+    unsigned char initialVector[Twofish::BlockBytes];
+    Twofish cipher;
+};
+
+AesCipher::AesCipher(const std::vector<unsigned char>& key) : m_key(key)
+{
+    if (m_key.size() % 16 != 0)
+    {
+        throw std::invalid_argument(KeySizeNotModulo16);
+    }
+    if (m_key.size() > Twofish::MaximumKeyBytes)
+    {
+        throw std::invalid_argument(KeyNotAccepted);
+    }
+    try
+    {
+        const std::string keyText =
+            m_key.empty() ? DefaultKeyText : ToHexText<char>(m_key.data(), m_key.size(), HexCase::Upper);
+        m_state.reset(new CipherState(keyText));
+    }
+    catch (const std::bad_alloc&)
+    {
+        throw std::invalid_argument(KeyNotAccepted);
+    }
+}
+
+AesCipher::AesCipher(const AesCipher& other) : AesCipher(other.m_key)
+{
+}
+
+AesCipher& AesCipher::operator=(const AesCipher& other)
+{
+    if (this != &other)
+    {
+        AesCipher copy(other);
+        m_state.swap(copy.m_state);
+        m_key.swap(copy.m_key);
+    }
+    return *this;
+}
+
+AesCipher::~AesCipher() = default;
+
+void AesCipher::Encrypt(std::vector<unsigned char>& data)
+{
+    const Twofish& cipher = m_state->Rekeyed();
+    FeedbackRegister feedback(m_state->initialVector);
+    // Each bit needs the register that the previous ciphertext bit completed: strictly serial.
+    for (unsigned char& byte : data)
+    {
+        unsigned int result = 0;
+        for (int bit = 7; bit >= 0; --bit)
+        {
+            const unsigned int cipherBit = ((byte >> bit) & 1u) ^ KeyStreamBit(cipher.Encrypt(feedback.AsBlock()));
+            result |= cipherBit << bit;
+            feedback.Shift(cipherBit);
+        }
+        byte = static_cast<unsigned char>(result);
+    }
+}
+
+void AesCipher::Decrypt(std::vector<unsigned char>& data)
+{
+    const Twofish& cipher = m_state->Rekeyed();
+    FeedbackRegister feedback(m_state->initialVector);
+    // The ciphertext fixes every register state in advance, so independent block operations can
+    // run interleaved: one group of Lanes bits at a time.
+    constexpr std::size_t Lanes = Twofish::Lanes;
+    static_assert(8 % Lanes == 0, "a byte holds whole groups of bits");
+    for (unsigned char& byte : data)
+    {
+        const unsigned int cipherByte = byte;
+        unsigned int result = 0;
+        for (int group = 8 - static_cast<int>(Lanes); group >= 0; group -= static_cast<int>(Lanes))
+        {
+            Twofish::Block registers[Lanes];
+            Twofish::Block outputs[Lanes];
+            for (std::size_t lane = 0; lane < Lanes; ++lane)
+            {
+                registers[lane] = feedback.AsBlock();
+                feedback.Shift((cipherByte >> (group + static_cast<int>(Lanes - 1 - lane))) & 1u);
+            }
+            cipher.EncryptInterleaved(registers, outputs);
+            for (std::size_t lane = 0; lane < Lanes; ++lane)
+            {
+                result |= KeyStreamBit(outputs[lane]) << (group + static_cast<int>(Lanes - 1 - lane));
+            }
+        }
+        byte = static_cast<unsigned char>(cipherByte ^ result);
+    }
+}
+
+} // namespace Utilities
+} // namespace Kelvo

@@ -1,0 +1,297 @@
+//
+// HashTests.cpp
+//
+// MD5 and SHA-256 of files against the published examples and against the system's md5sum and
+// sha256sum (SystemDigests.h, generated at build time), their failures, and the HostApi
+// operations under them.
+//
+#include <Exception.h>
+#include <FileSystemException.h>
+#include <MD5.h>
+#include <Sha2.h>
+#include <HostApi/Cryptography.h>
+#include <HostApi/FileSystemOperation.h>
+#include <HostApi/UniqueHandle.h>
+
+#include "SystemDigests.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+using Kelvo::HostApi::Cryptography;
+using Kelvo::HostApi::FileSystemOperation;
+using Kelvo::HostApi::UniqueKernelHandle;
+using Kelvo::Utilities::Exception;
+using Kelvo::Utilities::FileSystemException;
+using Kelvo::Utilities::MD5;
+using Kelvo::Utilities::Sha2;
+
+namespace {
+
+const std::wstring EmptySha256 = L"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+
+std::wstring Upper(std::wstring text)
+{
+    for (wchar_t& c : text)
+    {
+        c = (c >= L'a' && c <= L'f') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    }
+    return text;
+}
+
+// n bytes where byte i is i mod 251, as Support/SystemDigests.sh makes them.
+std::string Pattern(std::size_t size)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+    {
+        bytes[i] = static_cast<char>(i % 251);
+    }
+    return bytes;
+}
+
+UniqueKernelHandle OpenForReading(const std::wstring& path)
+{
+    UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_TRUE(file.IsValid());
+    return file;
+}
+
+std::wstring Sha256OfFile(const std::wstring& path)
+{
+    return Sha2::CalculateSHA256HashOfFile(OpenForReading(path).Get());
+}
+
+struct FileSystemFailure
+{
+    std::string what;
+    int code;
+    std::wstring path1;
+};
+
+FileSystemFailure Md5FailureOf(const std::wstring& path)
+{
+    try
+    {
+        MD5::ComputeHash(path);
+        ADD_FAILURE() << "nothing was thrown";
+    }
+    catch (const FileSystemException& e)
+    {
+        EXPECT_EQ(&std::system_category(), &e.code().category());
+        EXPECT_TRUE(e.path2().empty());
+        return { e.what(), e.code().value(), e.path1().wstring() };
+    }
+    return {};
+}
+
+// Every test owns a fresh directory of its own.
+class HashFiles : public ::testing::Test
+{
+protected:
+    HashFiles()
+        : m_directory(std::filesystem::temp_directory_path() /
+                      (L"KelvoHashTests-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                       std::to_wstring(::GetTickCount64())))
+    {
+        std::filesystem::create_directories(m_directory);
+    }
+
+    ~HashFiles() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_directory, ignored);
+    }
+
+    std::wstring Write(const std::wstring& name, const std::string& content)
+    {
+        const std::filesystem::path path = m_directory / name;
+        std::ofstream(path, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
+        return path.wstring();
+    }
+
+    std::filesystem::path m_directory;
+};
+
+} // namespace
+
+TEST_F(HashFiles, PublishedExamples)
+{
+    const struct
+    {
+        const char* text;
+        const wchar_t* md5;
+    } rfc1321[] = {
+        { "", L"D41D8CD98F00B204E9800998ECF8427E" },
+        { "a", L"0CC175B9C0F1B6A831C399E269772661" },
+        { "abc", L"900150983CD24FB0D6963F7D28E17F72" },
+        { "message digest", L"F96B697D7CB7938D525A2F31AAF161D0" },
+        { "abcdefghijklmnopqrstuvwxyz", L"C3FCD3D76192E4007DFB496CCA67E13B" },
+        { "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", L"D174AB98D277D9F5A5611C2C9F419D9F" },
+        { "12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+          L"57EDF4A22BE3C955AC49DA2E2107B67A" },
+    };
+    for (const auto& example : rfc1321)
+    {
+        EXPECT_EQ(example.md5, MD5::ComputeHash(Write(L"rfc1321.txt", example.text))) << example.text;
+    }
+
+    const struct
+    {
+        std::string text;
+        const wchar_t* sha256;
+    } fips180[] = {
+        { "", EmptySha256.c_str() },
+        { "abc", L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad" },
+        { "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+          L"248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1" },
+        { std::string(1000000, 'a'), L"cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0" },
+    };
+    for (const auto& example : fips180)
+    {
+        EXPECT_EQ(example.sha256, Sha256OfFile(Write(L"fips180.txt", example.text))) << example.text.size() << " bytes";
+    }
+}
+
+TEST_F(HashFiles, BothMatchTheSystemToolsAcrossBlockBoundaries)
+{
+    for (const SystemDigest& expected : SystemDigests)
+    {
+        const std::wstring path = Write(std::to_wstring(expected.size) + L".bin", Pattern(expected.size));
+        EXPECT_EQ(Upper(expected.md5), MD5::ComputeHash(path)) << expected.size << " bytes";
+        EXPECT_EQ(expected.sha256, Sha256OfFile(path)) << expected.size << " bytes";
+    }
+}
+
+TEST_F(HashFiles, Md5OpenFailuresCarryThePathAndTheCode)
+{
+    const std::wstring missing = (m_directory / L"missing.bin").wstring();
+    FileSystemFailure failure = Md5FailureOf(missing);
+    EXPECT_EQ(2, failure.code);
+    EXPECT_EQ(missing, failure.path1);
+    EXPECT_NE(std::string::npos, failure.what.find("CreateFile failed"));
+
+    // Only other readers are tolerated: a writer that shares nothing keeps MD5 out.
+    const std::wstring locked = Write(L"locked.bin", "abc");
+    {
+        UniqueKernelHandle writer(::CreateFileW(locked.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(writer.IsValid());
+        failure = Md5FailureOf(locked);
+        EXPECT_EQ(ERROR_SHARING_VIOLATION, failure.code);
+        EXPECT_EQ(locked, failure.path1);
+    }
+    UniqueKernelHandle reader(::CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(L"900150983CD24FB0D6963F7D28E17F72", MD5::ComputeHash(locked));
+    reader.Reset();
+
+    // Closed after success: nobody holds the file any more.
+    EXPECT_TRUE(UniqueKernelHandle(::CreateFileW(locked.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)).IsValid());
+}
+
+TEST(Md5, AReadFailureThrowsWithoutAPartialDigestAndClosesTheFile)
+{
+    // A pipe whose server goes away after sending three bytes: the read after them fails.
+    const std::wstring name = L"\\\\.\\pipe\\KelvoHashTests-" + std::to_wstring(::GetCurrentProcessId());
+    UniqueKernelHandle server(
+        ::CreateNamedPipeW(name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr));
+    ASSERT_TRUE(server.IsValid());
+    std::thread sender([&server] {
+        ::ConnectNamedPipe(server.Get(), nullptr);
+        DWORD written = 0;
+        ::WriteFile(server.Get(), "abc", 3, &written, nullptr);
+        ::FlushFileBuffers(server.Get()); // until the client has read them
+        server.Reset();
+    });
+    // Handles are given out lowest free value first: MD5's file takes the value just released.
+    const HANDLE next = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ::CloseHandle(next);
+    const FileSystemFailure failure = Md5FailureOf(name);
+    sender.join();
+    DWORD flags = 0;
+    EXPECT_FALSE(::GetHandleInformation(next, &flags)) << "the file was not closed";
+    EXPECT_EQ(ERROR_BROKEN_PIPE, failure.code);
+    EXPECT_EQ(name, failure.path1);
+    EXPECT_NE(std::string::npos, failure.what.find("ReadFile failed"));
+}
+
+TEST_F(HashFiles, Sha256ReadsFromThePositionToTheEndAndLeavesTheHandleOpen)
+{
+    const UniqueKernelHandle file = OpenForReading(Write(L"xyzabc.txt", "xyzabc"));
+    LARGE_INTEGER position{};
+    position.QuadPart = 3;
+    ASSERT_TRUE(::SetFilePointerEx(file.Get(), position, nullptr, FILE_BEGIN));
+    EXPECT_EQ(L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
+              Sha2::CalculateSHA256HashOfFile(file.Get()));
+    LARGE_INTEGER now{};
+    ASSERT_TRUE(::SetFilePointerEx(file.Get(), LARGE_INTEGER{}, &now, FILE_CURRENT));
+    EXPECT_EQ(6, now.QuadPart);
+    EXPECT_EQ(EmptySha256, Sha2::CalculateSHA256HashOfFile(file.Get()));
+
+    // HostApi's failure arrives unchanged: a handle without read access.
+    const UniqueKernelHandle writeOnly(
+        ::CreateFileW(Write(L"w.txt", "w").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    try
+    {
+        Sha2::CalculateSHA256HashOfFile(writeOnly.Get());
+        FAIL() << "nothing was thrown";
+    }
+    catch (const Exception& e)
+    {
+        EXPECT_EQ(L"ReadFile failed (ErrorCode: 5)", e.GetFullMessage());
+        EXPECT_EQ(0u, e.GetSourceLocation().rfind(L"HostApi\\Source\\FileSystemOperation Line:", 0));
+    }
+}
+
+TEST(HostApiCryptography, OperationsCheckTheirArgumentsAndGrowTheirBuffers)
+{
+    const auto errorCodeOf = [](auto call) -> std::uint64_t {
+        try
+        {
+            call();
+            ADD_FAILURE() << "nothing was thrown";
+        }
+        catch (const Exception& e)
+        {
+            EXPECT_EQ(0u, e.GetSourceLocation().rfind(L"HostApi\\Source\\", 0));
+            return e.GetErrorCode();
+        }
+        return 0;
+    };
+
+    auto context = Cryptography::AcquireContext(PROV_RSA_AES);
+    const auto hash = Cryptography::CreateHash(context, CALG_SHA_256);
+    context.reset(); // the hash keeps its context alive
+
+    const std::vector<unsigned char> three{ 'a', 'b', 'c' };
+    EXPECT_EQ(87u, errorCodeOf([&] { Cryptography::HashData(hash, three, 4); }));
+    EXPECT_EQ(87u, errorCodeOf([&] { Cryptography::HashData(nullptr, three, 3); }));
+    EXPECT_EQ(87u, errorCodeOf([&] { Cryptography::CreateHash(nullptr, CALG_SHA_256); }));
+    EXPECT_EQ(static_cast<std::uint64_t>(static_cast<DWORD>(NTE_BAD_ALGID)),
+              errorCodeOf([] { Cryptography::CreateHash(Cryptography::AcquireContext(PROV_RSA_AES), 0x1234); }));
+
+    std::vector<unsigned char> digest{ 0xEE };
+    DWORD length = 0;
+    EXPECT_EQ(static_cast<std::uint64_t>(static_cast<DWORD>(NTE_BAD_TYPE)),
+              errorCodeOf([&] { Cryptography::GetHashParam(hash, 0x1234, digest, length); }));
+    EXPECT_EQ(std::vector<unsigned char>{ 0xEE }, digest);
+    EXPECT_EQ(0u, length);
+
+    // Nothing was hashed by the refused calls; an empty offer grows to the 32-byte digest.
+    Cryptography::GetHashParam(hash, HP_HASHVAL, digest, length);
+    EXPECT_EQ(32u, length);
+    ASSERT_EQ(32u, digest.size());
+    EXPECT_EQ(0xE3, digest[0]);
+    EXPECT_EQ(0x55, digest[31]);
+
+    DWORD read = 77;
+    std::vector<unsigned char> buffer(8);
+    EXPECT_EQ(87u, errorCodeOf([&] { FileSystemOperation::FileRead(::GetCurrentProcess(), buffer, 9, read); }));
+    EXPECT_EQ(77u, read);
+}
