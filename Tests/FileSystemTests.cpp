@@ -7,6 +7,7 @@
 #include <KelvoUtilities.h>
 
 #include "OpenHandles.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -22,29 +23,9 @@
 using namespace Kelvo::Utilities;
 using Bytes = std::vector<unsigned char>;
 using Lines = std::vector<std::wstring>;
+using TestSupport::Caught;
 
 namespace {
-
-template <typename E, typename Call>
-E ErrorOf(Call call, E nothing)
-{
-    try
-    {
-        call();
-    }
-    catch (const E& e)
-    {
-        return e;
-    }
-    return nothing;
-}
-
-FileSystemException FileErrorOf(const std::function<void()>& call)
-{
-    ::SetLastError(0);
-    return ErrorOf(call, FileSystemException("nothing thrown", L""));
-}
-
 
 class FileSystemTest : public ::testing::Test
 {
@@ -149,11 +130,11 @@ TEST_F(FileSystemTest, BytesAndTheirFailures)
     EXPECT_EQ(Bytes{}, File::ReadAllBytes(path));
     EXPECT_EQ(0u, File::GetSize(path));
 
-    const FileSystemException missing = FileErrorOf([&] { File::ReadAllBytes(In(L"missing")); });
+    const FileSystemException missing = Caught<FileSystemException>([&] { File::ReadAllBytes(In(L"missing")); });
     EXPECT_EQ(std::error_code(2, std::system_category()), missing.code());
     EXPECT_EQ(In(L"missing"), missing.path1().wstring());
     EXPECT_NE(std::string(missing.what()).find("CreateFile failed."), std::string::npos);
-    EXPECT_EQ(3, FileErrorOf([&] { File::WriteAllBytes(In(L"no\\such.bin"), bytes); }).code().value());
+    EXPECT_EQ(3, Caught<FileSystemException>([&] { File::WriteAllBytes(In(L"no\\such.bin"), bytes); }).code().value());
 
     // 4 GiB and more cannot come back in one piece: refused with "file too large".
     const std::wstring huge = In(L"huge.bin");
@@ -164,7 +145,7 @@ TEST_F(FileSystemTest, BytesAndTheirFailures)
         ASSERT_TRUE(::SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN) && ::SetEndOfFile(file.Get()));
     }
     EXPECT_EQ(0x100000000ull, File::GetSize(huge));
-    const FileSystemException tooLarge = FileErrorOf([&] { File::ReadAllBytes(huge); });
+    const FileSystemException tooLarge = Caught<FileSystemException>([&] { File::ReadAllBytes(huge); });
     EXPECT_EQ(223, tooLarge.code().value());
     EXPECT_NE(std::string(tooLarge.what()).find("Could not read, all bytes."), std::string::npos);
 }
@@ -225,12 +206,12 @@ TEST_F(FileSystemTest, DeleteMoveExistsAndTemporaryFiles)
     const std::wstring a = In(L"a.txt"), b = In(L"b.txt");
     File::WriteAllBytes(a, Bytes{ 1 });
     File::WriteAllBytes(b, Bytes{ 2 });
-    const FileSystemException exists = FileErrorOf([&] { File::Move(a, b); });
+    const FileSystemException exists = Caught<FileSystemException>([&] { File::Move(a, b); });
     EXPECT_EQ(183, exists.code().value());
     EXPECT_EQ(a, exists.path1().wstring());
     EXPECT_EQ(b, exists.path2().wstring());
     EXPECT_NE(std::string(exists.what()).find("CopyFile failed."), std::string::npos);
-    EXPECT_EQ(183, FileErrorOf([&] { File::Move(a, b, FileOperationNone); }).code().value());
+    EXPECT_EQ(183, Caught<FileSystemException>([&] { File::Move(a, b, FileOperationNone); }).code().value());
     File::Move(a, b, FileOperationReplaceExisting);
     EXPECT_FALSE(File::Exists(a));
     EXPECT_EQ(Bytes{ 1 }, File::ReadAllBytes(b));
@@ -242,7 +223,7 @@ TEST_F(FileSystemTest, DeleteMoveExistsAndTemporaryFiles)
     EXPECT_FALSE(File::Exists(a));
     EXPECT_FALSE(File::Exists(m_dir));
     EXPECT_EQ(0u, File::GetSize(a));
-    const FileSystemException noDirectory = FileErrorOf([&] { File::Delete(In(L"no\\such.txt")); });
+    const FileSystemException noDirectory = Caught<FileSystemException>([&] { File::Delete(In(L"no\\such.txt")); });
     EXPECT_EQ(3, noDirectory.code().value());
     EXPECT_EQ(In(L"no\\such.txt"), noDirectory.path1().wstring());
 
@@ -257,7 +238,7 @@ TEST_F(FileSystemTest, DeleteMoveExistsAndTemporaryFiles)
 TEST_F(FileSystemTest, NewFileNamesAndPermissionProbes)
 {
     const auto message = [](const std::function<void()>& call) {
-        return std::string(ErrorOf(call, std::runtime_error("nothing thrown")).what());
+        return std::string(Caught<std::runtime_error>(call).what());
     };
     EXPECT_EQ("The provided path is empty", message([] { File::GenerateNewFileName(L"", L".log", 8); }));
     EXPECT_EQ("The provided extention is empty", message([&] { File::GenerateNewFileName(m_dir, L"", 8); }));
@@ -316,7 +297,7 @@ TEST_F(FileSystemTest, ListingsByAttributeAndPattern)
     EXPECT_EQ(expected, std::set<std::wstring>(listed.begin(), listed.end()));
     EXPECT_EQ(Lines{ L"plain.txt" }, directory.GetFiles(m_dir, L"*.txt"));
     EXPECT_EQ(Lines{}, directory.GetFiles(m_dir, L"*.none"));
-    const Win32Exception missing = ErrorOf([&] { directory.GetFiles(In(L"missing")); }, Win32Exception(0, "nothing thrown"));
+    const Win32Exception missing = Caught<Win32Exception>([&] { directory.GetFiles(In(L"missing")); });
     EXPECT_EQ(3, missing.code().value());
     EXPECT_EQ("FindFirstFile failed.: " + std::system_category().message(3), missing.what());
 
@@ -337,7 +318,7 @@ TEST_F(FileSystemTest, ListingsByAttributeAndPattern)
 
     auto missingFolder = enumerator.GetFiles(In(L"missing"));
     EXPECT_FALSE(missingFolder.begin() != missingFolder.end());
-    const Exception empty = ErrorOf([&] { enumerator.GetFiles(L""); }, Exception(L"nothing thrown", KELVO_SOURCE_LOCATION(L"")));
+    const Exception empty = Caught<Exception>([&] { enumerator.GetFiles(L""); });
     EXPECT_EQ(L"Path should not be empty (ErrorCode: 87)", empty.GetFullMessage());
     EXPECT_EQ(0u, empty.GetSourceLocation().rfind(L"Source\\EnumeratorFolder Line:", 0));
 }
@@ -367,7 +348,7 @@ TEST_F(FileSystemTest, EnumeratorIsOneSharedSinglePass)
     auto again = EnumeratorFolder().GetFiles(m_dir);
     const EnumerableIterator foreign(std::make_shared<Foreign>());
     EXPECT_STREQ("invalid iterator conversion",
-                 ErrorOf([&] { (void)(again.begin() != foreign); }, std::runtime_error("nothing thrown")).what());
+                 Caught<std::runtime_error>([&] { (void)(again.begin() != foreign); }).what());
 }
 
 // CTest makes the directory (100,000 empty files and one sub-folder) and removes it afterwards.
@@ -422,12 +403,12 @@ TEST_F(FileSystemTest, FailingOperationsLeakNoHandles)
     const unsigned int before = OpenHandleCount();
     for (int i = 0; i < 10000; ++i)
     {
-        FileErrorOf([&] { File::ReadAllBytes(In(L"missing")); });
-        FileErrorOf([&] { File::ReadAllBytes(In(L"locked")); });
-        FileErrorOf([&] { File::WriteAllBytes(In(L"locked"), Bytes{ 1 }); });
-        FileErrorOf([&] { File::Move(In(L"missing"), In(L"x")); });
+        Caught<FileSystemException>([&] { File::ReadAllBytes(In(L"missing")); });
+        Caught<FileSystemException>([&] { File::ReadAllBytes(In(L"locked")); });
+        Caught<FileSystemException>([&] { File::WriteAllBytes(In(L"locked"), Bytes{ 1 }); });
+        Caught<FileSystemException>([&] { File::Move(In(L"missing"), In(L"x")); });
         File::IsWritePermissonAvailable(In(L"locked"));
-        ErrorOf([&] { Directory().GetFiles(In(L"missing")); }, Win32Exception(0, ""));
+        Caught<Win32Exception>([&] { Directory().GetFiles(In(L"missing")); });
     }
     EXPECT_EQ(before, OpenHandleCount());
 }

@@ -7,6 +7,7 @@
 #include <KelvoUtilities.h>
 
 #include "OpenHandles.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -17,36 +18,9 @@
 
 using namespace Kelvo::Utilities;
 using Bytes = std::vector<unsigned char>;
+using TestSupport::Caught;
 
 namespace {
-
-template <typename Call>
-Exception ExceptionOf(Call call)
-{
-    try
-    {
-        call();
-    }
-    catch (const Exception& e)
-    {
-        return e;
-    }
-    return Exception(L"nothing thrown", KELVO_SOURCE_LOCATION(L"Tests\\RegistryTests"));
-}
-
-template <typename Call>
-Win32Exception Win32ExceptionOf(Call call)
-{
-    try
-    {
-        call();
-    }
-    catch (const Win32Exception& e)
-    {
-        return e;
-    }
-    return Win32Exception(0, "nothing thrown");
-}
 
 Bytes Data(RegistryValueType type, const std::wstring& text)
 {
@@ -117,11 +91,11 @@ TEST(RegistryConversions, TypeNamesBothWays)
         EXPECT_EQ(names[type], RegistryUtilities::ConvertValueTypeToWideString(static_cast<RegistryValueType>(type)));
         EXPECT_EQ(type, RegistryUtilities::ConvertWideStringToValueType(names[type]));
     }
-    const Exception badType = ExceptionOf([] { RegistryUtilities::ConvertValueTypeToWideString(static_cast<RegistryValueType>(12)); });
+    const Exception badType = Caught<Exception>([] { RegistryUtilities::ConvertValueTypeToWideString(static_cast<RegistryValueType>(12)); });
     EXPECT_EQ(L"Cannot resolve registry value type to string", badType.GetFullMessage());
     EXPECT_EQ(0u, badType.GetSourceLocation().rfind(L"Source\\RegistryUtilities Line:", 0));
     EXPECT_EQ(L"Cannot resolve string to registry value type: reg_sz",
-              ExceptionOf([] { RegistryUtilities::ConvertWideStringToValueType(L"reg_sz"); }).GetFullMessage());
+              Caught<Exception>([] { RegistryUtilities::ConvertWideStringToValueType(L"reg_sz"); }).GetFullMessage());
 }
 
 TEST(RegistryConversions, ByteLists)
@@ -139,29 +113,29 @@ TEST(RegistryConversions, ByteLists)
     EXPECT_EQ((Bytes{ 1, 0, 0, 0, 0, 0, 0, 0 }), Data(RegQword, L"01"));
     EXPECT_EQ((Bytes{ 1, 2, 0, 0 }), Data(RegDwordBigEndian, L"01, 02"));
 
-    const Exception tooLong = ExceptionOf([] { Data(RegDword, L"01, 02, 03, 04, 05"); });
+    const Exception tooLong = Caught<Exception>([] { Data(RegDword, L"01, 02, 03, 04, 05"); });
     EXPECT_EQ(87u, tooLong.GetErrorCode());
     EXPECT_EQ(L"The parameter value data: \"01, 02, 03, 04, 05\" does not match the expected data for type: "
               L"\"REG_DWORD\". (Parameter value data is too long)",
               tooLong.GetErrorMessage());
-    EXPECT_EQ(87u, ExceptionOf([] { Data(RegQword, L"01, 02, 03, 04, 05, 06, 07, 08, 09"); }).GetErrorCode());
+    EXPECT_EQ(87u, Caught<Exception>([] { Data(RegQword, L"01, 02, 03, 04, 05, 06, 07, 08, 09"); }).GetErrorCode());
     for (const wchar_t* bad : { L"1", L" 0A", L"0A,0B", L"0A, , 0B", L", ", L"012" })
     {
-        const Exception e = ExceptionOf([bad] { Data(RegBinary, bad); });
+        const Exception e = Caught<Exception>([bad] { Data(RegBinary, bad); });
         EXPECT_EQ(L"Not a hexadecimal byte", e.GetFullMessage()) << bad;
         EXPECT_EQ(Exception::NoErrorCode, e.GetErrorCode());
     }
     for (const wchar_t* bad : { L"0G", L"0x", L"\u0660\u0661" })
     {
-        EXPECT_EQ(L"Value is not hexadecimal", ExceptionOf([bad] { Data(RegBinary, bad); }).GetFullMessage()) << bad;
+        EXPECT_EQ(L"Value is not hexadecimal", Caught<Exception>([bad] { Data(RegBinary, bad); }).GetFullMessage()) << bad;
     }
     for (const Bytes& bad : { Bytes{ 1, 0, 0 }, Bytes{ 1, 0, 0, 0, 0 } })
     {
         EXPECT_EQ(L"Cannot resolve registry value data",
-                  ExceptionOf([&bad] { RegistryUtilities::ConvertValueDataToDWord(RegDword, bad); }).GetFullMessage());
+                  Caught<Exception>([&bad] { RegistryUtilities::ConvertValueDataToDWord(RegDword, bad); }).GetFullMessage());
     }
     EXPECT_EQ(L"Cannot resolve registry value data",
-              ExceptionOf([] { RegistryUtilities::ConvertValueDataToDWord(RegQword, Bytes{ 1, 0, 0, 0 }); }).GetFullMessage());
+              Caught<Exception>([] { RegistryUtilities::ConvertValueDataToDWord(RegQword, Bytes{ 1, 0, 0, 0 }); }).GetFullMessage());
 }
 
 TEST(RegistryConversions, StringsAndMultiStrings)
@@ -188,8 +162,8 @@ TEST(RegistryConversions, StringsAndMultiStrings)
     for (RegistryValueType type : { RegNone, RegLink, RegResourceList, RegFullResourceDescriptor,
                                     RegResourceRequirementsList, static_cast<RegistryValueType>(12) })
     {
-        EXPECT_EQ(L"Cannot resolve registry value data", ExceptionOf([type] { Data(type, L"00"); }).GetFullMessage());
-        EXPECT_EQ(L"Cannot resolve registry value data", ExceptionOf([type] { Text(type, Bytes{ 0, 0 }); }).GetFullMessage());
+        EXPECT_EQ(L"Cannot resolve registry value data", Caught<Exception>([type] { Data(type, L"00"); }).GetFullMessage());
+        EXPECT_EQ(L"Cannot resolve registry value data", Caught<Exception>([type] { Text(type, Bytes{ 0, 0 }); }).GetFullMessage());
     }
 }
 
@@ -213,7 +187,7 @@ TEST(RegistryConversions, RootKeysAndPaths)
     EXPECT_EQ(L"MACHINE\\SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current",
               RegistryUtilities::ConvertRegistryKeyToPath(RootCurrentConfig, subKey));
     EXPECT_EQ(L"Invalid Registry Root key identifier",
-              ExceptionOf([&subKey] { RegistryUtilities::ConvertRegistryKeyToPath(static_cast<RegistryRootKey>(6), subKey); })
+              Caught<Exception>([&subKey] { RegistryUtilities::ConvertRegistryKeyToPath(static_cast<RegistryRootKey>(6), subKey); })
                   .GetFullMessage());
 }
 
@@ -305,7 +279,7 @@ TEST_F(RegistryKeyTest, TenThousandValuesAndSubKeysAreListed)
 TEST_F(RegistryKeyTest, FailuresNameTheKeyAndKeepTheCode)
 {
     RegistryUtilities registry;
-    const Exception missing = ExceptionOf([&] { registry.RegistryOpenKey(RootCurrentUser, m_path + L"\\Missing", AccessRead, false); });
+    const Exception missing = Caught<Exception>([&] { registry.RegistryOpenKey(RootCurrentUser, m_path + L"\\Missing", AccessRead, false); });
     EXPECT_EQ(2u, missing.GetErrorCode());
     EXPECT_EQ(L"RegOpenKeyExW failed RootKey: HKEY_CURRENT_USER SubKey: " + m_path + L"\\Missing (32 bit) (ErrorCode: 2)",
               missing.GetFullMessage());
@@ -314,16 +288,16 @@ TEST_F(RegistryKeyTest, FailuresNameTheKeyAndKeepTheCode)
 
     // Bad wishes and roots fail before anything is stored: the next message names the old key.
     EXPECT_EQ(L"Invalid parameter! (ErrorCode: 87)",
-              ExceptionOf([&] { registry.RegistryOpenKey(RootCurrentUser, L"Other", static_cast<RegistryDesiredAccess>(3), true); })
+              Caught<Exception>([&] { registry.RegistryOpenKey(RootCurrentUser, L"Other", static_cast<RegistryDesiredAccess>(3), true); })
                   .GetFullMessage());
-    EXPECT_EQ(87u, ExceptionOf([&] { registry.RegistryOpenKey(static_cast<RegistryRootKey>(0), L"Other", AccessRead, true); })
+    EXPECT_EQ(87u, Caught<Exception>([&] { registry.RegistryOpenKey(static_cast<RegistryRootKey>(0), L"Other", AccessRead, true); })
                        .GetErrorCode());
-    EXPECT_EQ(87u, ExceptionOf([&] { registry.RegistryDeleteTree(static_cast<RegistryRootKey>(6), L"Other", true); }).GetErrorCode());
+    EXPECT_EQ(87u, Caught<Exception>([&] { registry.RegistryDeleteTree(static_cast<RegistryRootKey>(6), L"Other", true); }).GetErrorCode());
 
     registry.RegistryOpenKey(RootCurrentUser, m_path, AccessAll, true);
     Bytes data{ 9 };
     RegistryValueType type = RegQword;
-    const Exception noValue = ExceptionOf([&] { registry.RegistryGetValueFromCurrentKey(L"Version", data, type); });
+    const Exception noValue = Caught<Exception>([&] { registry.RegistryGetValueFromCurrentKey(L"Version", data, type); });
     EXPECT_EQ(L"RegQueryValueExW failed RootKey: HKEY_CURRENT_USER SubKey: " + m_path + L" ValueName: Version (64 bit)",
               noValue.GetErrorMessage());
     EXPECT_EQ(2u, noValue.GetErrorCode());
@@ -332,7 +306,7 @@ TEST_F(RegistryKeyTest, FailuresNameTheKeyAndKeepTheCode)
 
     EXPECT_FALSE(RegistryUtilities::KeyExists(RootCurrentUser, m_path + L"\\Missing"));
     EXPECT_TRUE(RegistryUtilities::KeyExists(RootCurrentUser, m_path));
-    EXPECT_EQ(87u, ExceptionOf([] { RegistryUtilities::KeyExists(static_cast<RegistryRootKey>(9), L"x"); }).GetErrorCode());
+    EXPECT_EQ(87u, Caught<Exception>([] { RegistryUtilities::KeyExists(static_cast<RegistryRootKey>(9), L"x"); }).GetErrorCode());
 }
 
 TEST_F(RegistryKeyTest, KeyExistsPassesOnAccessDenied)
@@ -350,7 +324,7 @@ TEST_F(RegistryKeyTest, KeyExistsPassesOnAccessDenied)
     {
         GTEST_SKIP() << "Wine does not enforce the access list of a registry key";
     }
-    const Exception denied = ExceptionOf([&] { RegistryUtilities::KeyExists(RootCurrentUser, m_path + L"\\Locked"); });
+    const Exception denied = Caught<Exception>([&] { RegistryUtilities::KeyExists(RootCurrentUser, m_path + L"\\Locked"); });
     EXPECT_EQ(5u, denied.GetErrorCode());
 }
 
@@ -362,7 +336,7 @@ TEST_F(RegistryKeyTest, KeysAreClosedOnEveryPath)
         for (int i = 0; i < 1000; ++i)
         {
             registry.RegistryOpenKey(RootCurrentUser, m_path, AccessRead, false); // replaces the current key
-            ExceptionOf([&] { registry.RegistryOpenKey(RootCurrentUser, m_path + L"\\Missing", AccessRead, false); });
+            Caught<Exception>([&] { registry.RegistryOpenKey(RootCurrentUser, m_path + L"\\Missing", AccessRead, false); });
             RegistryUtilities::KeyExists(RootCurrentUser, m_path + L"\\Missing");
         }
         EXPECT_NE(0u, registry.GetHandle());
@@ -400,7 +374,7 @@ TEST_F(RegistryKeyTest, DeleteTreeRemovesFiveLevelsOfTwoThousandKeys)
     registry.RegistryDeleteTree(RootCurrentUser, m_path + L"\\Tree", false);
     EXPECT_FALSE(RawExists(L"\\Tree"));
     EXPECT_TRUE(RawExists(L"\\TreeSibling"));
-    const Exception gone = ExceptionOf([&] { registry.RegistryDeleteTree(RootCurrentUser, m_path + L"\\Tree", false); });
+    const Exception gone = Caught<Exception>([&] { registry.RegistryDeleteTree(RootCurrentUser, m_path + L"\\Tree", false); });
     EXPECT_EQ(2u, gone.GetErrorCode());
     EXPECT_EQ(L"RegOpenKeyExW failed RootKey: HKEY_CURRENT_USER SubKey: " + m_path + L"\\Tree (32 bit)", gone.GetErrorMessage());
 }
@@ -437,7 +411,7 @@ TEST_F(RegistryKeyTest, RegistryKeyReadsWithDefaultsAndWritesExistingKeys)
     EXPECT_EQ(7u, missing->GetUint32Value(L"Name", 7));
     EXPECT_TRUE(missing->GetBinaryValue(L"Name").empty());
     EXPECT_FALSE(RawExists(L"\\Missing"));
-    const Win32Exception notOpen = Win32ExceptionOf([&] { missing->SetValue(L"Name", std::wstring(L"ab")); });
+    const Win32Exception notOpen = Caught<Win32Exception>([&] { missing->SetValue(L"Name", std::wstring(L"ab")); });
     EXPECT_EQ(2, notOpen.code().value());
     EXPECT_EQ("RegOpenKey failed.: " + std::system_category().message(2), notOpen.what());
 
@@ -458,7 +432,7 @@ TEST_F(RegistryKeyTest, RegistryKeyReadsWithDefaultsAndWritesExistingKeys)
     EXPECT_EQ(0x01020304u, key.GetUint32Value(L"Number", 0));
     EXPECT_EQ(hundred, key.GetBinaryValue(L"Hundred"));
     EXPECT_EQ((Bytes{ 4, 3, 2, 1 }), key.GetBinaryValue(L"Number"));
-    const Win32Exception tooWide = Win32ExceptionOf([&] { key.GetUint32Value(L"Wide", 0); });
+    const Win32Exception tooWide = Caught<Win32Exception>([&] { key.GetUint32Value(L"Wide", 0); });
     EXPECT_EQ(234, tooWide.code().value());
     EXPECT_EQ("RegGetValue failed.: " + std::system_category().message(234), tooWide.what());
 

@@ -3,6 +3,8 @@
 //
 #include <StringUtilities.h>
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,6 +13,7 @@
 #include <string>
 
 using Kelvo::Utilities::StringUtilities;
+using TestSupport::WhatOf;
 
 namespace {
 
@@ -46,21 +49,6 @@ bool NaiveReplaceAll(std::wstring& text, const std::wstring& search, const std::
         text.replace(p, search.size(), replacement);
     }
     return text.find(search) == std::wstring::npos;
-}
-
-// The what() of the exception of type E that call throws.
-template <typename E, typename Call>
-std::string ErrorOf(Call call)
-{
-    try
-    {
-        call();
-    }
-    catch (const E& e)
-    {
-        return e.what();
-    }
-    return "nothing thrown";
 }
 
 } // namespace
@@ -132,7 +120,7 @@ TEST(StringUtilities, ReplaceAllRefusesAReplacementHoldingTheSearchText)
     for (const std::wstring search : { L"a", L"" })
     {
         EXPECT_EQ("Replace shouldn't contain the search string for replace all",
-                  ErrorOf<std::runtime_error>([&] { StringUtilities::ReplaceAll(text, search, L"ab"); }));
+                  WhatOf<std::runtime_error>([&] { StringUtilities::ReplaceAll(text, search, L"ab"); }));
         EXPECT_EQ(L"x", text);
     }
 }
@@ -165,7 +153,7 @@ TEST(StringUtilities, CaseMappingKeepsTheLength)
 TEST(StringUtilities, NarrowConversionsStopAtNulAndRejectWhatTheyCannotHold)
 {
     EXPECT_EQ("caf\xe9\xff", StringUtilities::ToAscii(std::wstring(L"caf\u00e9\u00ff\0cd", 8)));
-    EXPECT_EQ("bad conversion", ErrorOf<std::range_error>([] { StringUtilities::ToAscii(L"price \u20ac"); }));
+    EXPECT_EQ("bad conversion", WhatOf<std::range_error>([] { StringUtilities::ToAscii(L"price \u20ac"); }));
 
     std::string utf8;
     StringUtilities::Utf16ToUtf8(std::wstring(L"A\u00e9\u20ac\U0001F600\0cd", 8), utf8);
@@ -178,13 +166,13 @@ TEST(StringUtilities, NarrowConversionsStopAtNulAndRejectWhatTheyCannotHold)
     // broken sequences, above U+10FFFF, overlong forms, encoded surrogates): output untouched.
     for (const std::wstring bad : { L"a\xd800" L"b", L"a\xdc00", L"\xd83d", L"\xdc00\xd800" })
     {
-        EXPECT_EQ("bad conversion", ErrorOf<std::range_error>([&] { StringUtilities::Utf16ToUtf8(bad, utf8); }));
+        EXPECT_EQ("bad conversion", WhatOf<std::range_error>([&] { StringUtilities::Utf16ToUtf8(bad, utf8); }));
     }
     EXPECT_EQ("A\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", utf8);
     for (const char* bad : { "\x80", "a\xc3", "\xe2\x82", "\xc3(", "\xf4\x90\x80\x80", "\xf8\x88\x80\x80\x80", "\xc0\xaf",
                              "\xe0\x80\xaf", "\xed\xa0\x80", "\xff" })
     {
-        EXPECT_EQ("bad conversion", ErrorOf<std::range_error>([&] { StringUtilities::Utf8ToUtf16(bad, utf16); })) << bad;
+        EXPECT_EQ("bad conversion", WhatOf<std::range_error>([&] { StringUtilities::Utf8ToUtf16(bad, utf16); })) << bad;
     }
     EXPECT_EQ(L"\ufeffA\u00e9\U0010FFFF", utf16);
 }
@@ -232,7 +220,7 @@ TEST(StringUtilities, BuffersAndSubstrings)
 
     EXPECT_EQ(L"cdef", StringUtilities::Mid(L"abcdef", 2));
     EXPECT_EQ(L"", StringUtilities::Mid(L"abc", 3));
-    EXPECT_EQ("invalid string position", ErrorOf<std::out_of_range>([] { StringUtilities::Mid(L"abc", 4); }));
+    EXPECT_EQ("invalid string position", WhatOf<std::out_of_range>([] { StringUtilities::Mid(L"abc", 4); }));
     EXPECT_EQ(L"ab", StringUtilities::Left(L"abc", 2));
     EXPECT_EQ(L"abc", StringUtilities::Left(L"abc", 99));
 }

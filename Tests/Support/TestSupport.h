@@ -11,9 +11,25 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <stdexcept>
 #include <string>
 
 namespace TestSupport {
+
+// The E that call throws, to look at; a call that throws nothing fails the test.
+template <typename E, typename Call>
+E Caught(Call call)
+{
+    try
+    {
+        call();
+    }
+    catch (const E& e)
+    {
+        return e;
+    }
+    throw std::logic_error("nothing was thrown");
+}
 
 // The what() of the E that call throws.
 template <typename E, typename Call>
