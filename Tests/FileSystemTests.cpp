@@ -6,6 +6,7 @@
 //
 #include <KelvoUtilities.h>
 
+#include "FileSystemTest.h"
 #include "OpenHandles.h"
 
 #include <gtest/gtest.h>
@@ -44,36 +45,6 @@ FileSystemException FileErrorOf(const std::function<void()>& call)
     ::SetLastError(0);
     return ErrorOf(call, FileSystemException("nothing thrown", L""));
 }
-
-
-class FileSystemTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        // A unique name from the system, turned into a directory with non-Latin characters.
-        const std::wstring unique = File::GetTempFileNameW();
-        File::Delete(unique);
-        m_dir = unique + L".d\u00e9\u65e5";
-        std::filesystem::create_directory(m_dir);
-    }
-
-    void TearDown() override
-    {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_dir))
-        {
-            ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-        std::filesystem::remove_all(m_dir);
-    }
-
-    std::wstring In(const std::wstring& name) const
-    {
-        return Path::Combine(m_dir, name);
-    }
-
-    std::wstring m_dir;
-};
 
 } // namespace
 
