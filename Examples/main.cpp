@@ -176,5 +176,19 @@ int main()
     Show("now, as text:", now.ToString());
     Show("now, hexadecimal:", now.ToHexString());
     Show("Base64 of the text form:", Base64::Encode(now.ToString()));
+
+    std::printf("\nFiles (FileAppender, IniFile, DriveInfo), in the temporary directory:\n");
+    {
+        const std::wstring folder = Kelvo::HostApi::OperatingSystem::TempDirectory();
+        FileAppender log(Path::Combine(folder, L"KelvoExample.log"));
+        log.SetSplitSizeKb(64); // beyond 64 KiB the log moves to KelvoExample_1.log
+        log.AppendLine(L"example started at " + now.ToString());
+        Show("appended to:", Path::Combine(folder, L"KelvoExample.log"));
+        IniFile ini(Path::Combine(folder, L"KelvoExample.ini"));
+        ini.WriteStringValue(L"Example", L"LastRun", now.ToString());
+        Show("INI [Example] LastRun read back:", ini.ReadStringValue(L"Example", L"LastRun", L"(none)"));
+        DriveInfo drives;
+        Show("free space on the system drive (GB):", std::to_wstring(drives.GetFreeSystemDiskSpaceGB()));
+    }
     return 0;
 }

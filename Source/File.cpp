@@ -4,6 +4,7 @@
 #include "File.h"
 
 #include "FileSystemException.h"
+#include "LineEncoding.h"
 #include "Path.h"
 #include "Win32Exception.h"
 
@@ -107,6 +108,36 @@ bool IsLowSurrogate(wchar_t unit)
 
 } // namespace
 
+void AppendEightBitLine(std::vector<unsigned char>& bytes, const std::wstring& line)
+{
+    for (wchar_t c : line)
+    {
+        if (c == L'\n')
+        {
+            bytes.push_back('\r');
+        }
+        bytes.push_back(static_cast<unsigned int>(c) <= 0xFF ? static_cast<unsigned char>(c) : '?');
+    }
+    bytes.push_back('\r');
+    bytes.push_back('\n');
+}
+
+void AppendUnicodeLine(std::vector<unsigned char>& bytes, const std::wstring& line)
+{
+    for (wchar_t c : line)
+    {
+        bytes.push_back(static_cast<unsigned char>(c & 0xFF));
+        bytes.push_back(static_cast<unsigned char>((c >> 8) & 0xFF));
+    }
+    bytes.push_back(0x0A);
+    bytes.push_back(0x00);
+}
+
+std::vector<unsigned char> UnicodeLinesStart()
+{
+    return { 0xFF, 0xFE };
+}
+
 std::vector<unsigned char> File::ReadAllBytes(const std::wstring& path)
 {
     const FileHandle file = OpenForReading(path);
@@ -178,17 +209,7 @@ void File::WriteAllLines(const std::wstring& path, std::vector<std::wstring> lin
     std::vector<unsigned char> bytes;
     for (const std::wstring& line : lines)
     {
-        for (wchar_t c : line)
-        {
-            // Text mode writes every LF as CR LF.
-            if (c == L'\n')
-            {
-                bytes.push_back('\r');
-            }
-            bytes.push_back(static_cast<unsigned int>(c) <= 0xFF ? static_cast<unsigned char>(c) : '?');
-        }
-        bytes.push_back('\r');
-        bytes.push_back('\n');
+        AppendEightBitLine(bytes, line);
     }
     WriteQuietly(path, bytes);
 }
@@ -229,16 +250,10 @@ std::vector<std::wstring> File::ReadAllUnicodeLines(const std::wstring& path)
 
 void File::WriteAllUnicodeLines(const std::wstring& path, std::vector<std::wstring> lines)
 {
-    std::vector<unsigned char> bytes{ 0xFF, 0xFE };
+    std::vector<unsigned char> bytes = UnicodeLinesStart();
     for (const std::wstring& line : lines)
     {
-        for (wchar_t c : line)
-        {
-            bytes.push_back(static_cast<unsigned char>(c & 0xFF));
-            bytes.push_back(static_cast<unsigned char>((c >> 8) & 0xFF));
-        }
-        bytes.push_back(0x0A);
-        bytes.push_back(0x00);
+        AppendUnicodeLine(bytes, line);
     }
     WriteQuietly(path, bytes);
 }

@@ -3,6 +3,7 @@
 //
 #include "StringResourceReader.h"
 
+#include "PlainException.h"
 #include "Win32Exception.h"
 
 #include <cstdint>
@@ -14,23 +15,6 @@ namespace Kelvo {
 namespace Utilities {
 
 namespace {
-
-// Callers catch these failures as std::exception only, never as runtime_error or logic_error.
-class PlainException : public std::exception
-{
-public:
-    explicit PlainException(const char* message) : m_message(message)
-    {
-    }
-
-    const char* what() const noexcept override
-    {
-        return m_message;
-    }
-
-private:
-    const char* m_message;
-};
 
 const WORD EntriesPerBlock = 16;
 

@@ -6,6 +6,7 @@
 //
 #include <KelvoUtilities.h>
 
+#include "FileSystemTest.h"
 #include "OpenHandles.h"
 #include "TestSupport.h"
 
@@ -24,39 +25,6 @@ using namespace Kelvo::Utilities;
 using Bytes = std::vector<unsigned char>;
 using Lines = std::vector<std::wstring>;
 using TestSupport::Caught;
-
-namespace {
-
-class FileSystemTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        // A unique name from the system, turned into a directory with non-Latin characters.
-        const std::wstring unique = File::GetTempFileNameW();
-        File::Delete(unique);
-        m_dir = unique + L".d\u00e9\u65e5";
-        std::filesystem::create_directory(m_dir);
-    }
-
-    void TearDown() override
-    {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_dir))
-        {
-            ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-        std::filesystem::remove_all(m_dir);
-    }
-
-    std::wstring In(const std::wstring& name) const
-    {
-        return Path::Combine(m_dir, name);
-    }
-
-    std::wstring m_dir;
-};
-
-} // namespace
 
 TEST(Path, TextualOperations)
 {

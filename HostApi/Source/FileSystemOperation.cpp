@@ -5,6 +5,10 @@
 
 #include "Failure.h"
 
+#include <cstring>
+
+#define HERE HOSTAPI_AT(FileSystemOperation)
+
 namespace Kelvo {
 namespace HostApi {
 
@@ -12,14 +16,125 @@ void FileSystemOperation::FileRead(HANDLE file, std::vector<unsigned char>& buff
 {
     if (bytesToRead > buffer.size())
     {
-        ThrowFailure(L"ReadFile", ERROR_INVALID_PARAMETER, HOSTAPI_AT(FileSystemOperation));
+        ThrowFailure(L"ReadFile", ERROR_INVALID_PARAMETER, HERE);
     }
     DWORD read = 0;
     if (!::ReadFile(file, buffer.data(), bytesToRead, &read, nullptr))
     {
-        ThrowLastError(L"ReadFile", HOSTAPI_AT(FileSystemOperation));
+        ThrowLastError(L"ReadFile", HERE);
     }
     bytesRead = read;
+}
+
+DWORD FileSystemOperation::GetSizeOfFileVersionInfo(const std::wstring& path)
+{
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0)
+    {
+        ThrowLastError(L"GetFileVersionInfoSizeW", HERE);
+    }
+    return size;
+}
+
+void FileSystemOperation::GetVersionInfoOfFile(const std::wstring& path, DWORD size, std::vector<unsigned char>& block)
+{
+    std::vector<unsigned char> read(size);
+    if (!::GetFileVersionInfoW(path.c_str(), 0, size, read.data()))
+    {
+        ThrowLastError(L"GetFileVersionInfoW", HERE);
+    }
+    block.swap(read);
+}
+
+void FileSystemOperation::GetVersionQueryValue(std::vector<unsigned char> block, const std::wstring& subBlock,
+                                               VS_FIXEDFILEINFO& record)
+{
+    void* value = nullptr;
+    UINT length = 0;
+    // VerQueryValueW sets no error of its own.
+    if (block.empty() || !::VerQueryValueW(block.data(), subBlock.c_str(), &value, &length) ||
+        length < sizeof(VS_FIXEDFILEINFO))
+    {
+        ThrowFailure(L"VerQueryValueW", ERROR_RESOURCE_DATA_NOT_FOUND, HERE);
+    }
+    std::memcpy(&record, value, sizeof(record));
+}
+
+void FileSystemOperation::GetFileNameOfModule(std::wstring& name, HMODULE module)
+{
+    // A name that fills the buffer may have been cut: try again with twice the room.
+    std::wstring text(MAX_PATH, L'\0');
+    for (;;)
+    {
+        const DWORD length = ::GetModuleFileNameW(module, &text[0], static_cast<DWORD>(text.size()));
+        if (length == 0)
+        {
+            ThrowLastError(L"GetModuleFileNameW", HERE);
+        }
+        if (length < text.size())
+        {
+            text.resize(length);
+            name.swap(text);
+            return;
+        }
+        text.resize(text.size() * 2);
+    }
+}
+
+bool FileSystemOperation::PathOrFileExists(const std::wstring& path)
+{
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+UniqueFindHandle FileSystemOperation::FindFirst(const std::wstring& pattern, _Win32FindData& entry)
+{
+    UniqueFindHandle search(::FindFirstFileW(pattern.c_str(), &entry));
+    if (!search)
+    {
+        ThrowLastError(L"FindFirstFileW", HERE);
+    }
+    return search;
+}
+
+bool FileSystemOperation::FindNext(HANDLE search, _Win32FindData& entry)
+{
+    if (::FindNextFileW(search, &entry))
+    {
+        return true;
+    }
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_NO_MORE_FILES)
+    {
+        ThrowFailure(L"FindNextFileW", error, HERE);
+    }
+    return false;
+}
+
+void FileSystemOperation::FindCloseHandle(UniqueFindHandle& search)
+{
+    if (search && !::FindClose(search.Release()))
+    {
+        ThrowLastError(L"FindClose", HERE);
+    }
+}
+
+FileAttributes FileSystemOperation::GetAttributesOfFileOrDirectory(const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+    {
+        ThrowLastError(L"GetFileAttributesW", HERE);
+    }
+    return attributes;
+}
+
+void FileSystemOperation::SetAttributesOfFileOrDirectory(const std::wstring& path, FileAttributes attributes)
+{
+    if (!::SetFileAttributesW(path.c_str(), attributes))
+    {
+        ThrowLastError(L"SetFileAttributesW", HERE);
+    }
 }
 
 } // namespace HostApi

@@ -1,0 +1,66 @@
+//
+// FileAppender.cpp
+//
+#include "FileAppender.h"
+
+#include "File.h"
+#include "LineEncoding.h"
+#include "Path.h"
+
+#include <HostApi/UniqueHandle.h>
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace Kelvo {
+namespace Utilities {
+
+FileAppender::FileAppender(const std::wstring& path) : m_splitSizeKb(0), m_path(path)
+{
+}
+
+FileAppender::FileAppender(const FileAppender& other) = default;
+
+FileAppender::~FileAppender() = default;
+
+void FileAppender::SetSplitSizeKb(int sizeKb)
+{
+    m_splitSizeKb = sizeKb;
+}
+
+void FileAppender::AppendLine(const std::wstring& line)
+{
+    const std::wstring directory = Path::GetDirectory(m_path);
+    if (!::PathFileExistsW(directory.c_str()))
+    {
+        ::CreateDirectoryW(directory.c_str(), nullptr);
+    }
+    if (m_splitSizeKb != 0)
+    {
+        // Estimated as two bytes a character; a negative limit, read unsigned, is never reached.
+        const std::uint64_t size = File::GetSize(m_path);
+        const std::uint64_t expected = size + 2 * static_cast<std::uint64_t>(line.size());
+        const std::uint64_t limit = static_cast<std::uint64_t>(static_cast<std::int64_t>(m_splitSizeKb) * 1024);
+        // An empty or missing file has nothing to move aside (and must not replace the older one).
+        if (size > 0 && expected > limit)
+        {
+            File::Move(m_path, Path::InsertBeforeExtension(m_path, L'_', 1), FileOperationReplaceExisting);
+        }
+    }
+    std::vector<unsigned char> bytes;
+    AppendEightBitLine(bytes, line);
+    const HostApi::UniqueFileHandle file(::CreateFileW(m_path.c_str(), FILE_APPEND_DATA,
+                                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (file)
+    {
+        ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+}
+
+} // namespace Utilities
+} // namespace Kelvo

@@ -1,0 +1,336 @@
+//
+// FileSystemUtilitiesTests.cpp
+//
+// Directory maps and tree walks, file versions, INI files, appended logs, drives and the
+// environment, against real files.
+//
+#include <KelvoUtilities.h>
+
+#include "FileSystemTest.h"
+#include "OpenHandles.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace Kelvo::Utilities;
+using TestSupport::FailureOf;
+using Bytes = std::vector<unsigned char>;
+using Lines = std::vector<std::wstring>;
+
+namespace {
+
+std::wstring Variable(const wchar_t* name)
+{
+    return Environment().GetEnvironmentVariableW(name);
+}
+
+std::wstring Text(const _FileVersion& v)
+{
+    return std::to_wstring(v.Major) + L"." + std::to_wstring(v.Minor) + L"." + std::to_wstring(v.Build) + L"." +
+           std::to_wstring(v.Revision);
+}
+
+std::set<std::wstring> FilesIn(const std::wstring& directory)
+{
+    const Lines files = Directory().GetFiles(directory);
+    return std::set<std::wstring>(files.begin(), files.end());
+}
+
+} // namespace
+
+TEST(FileSystemUtilities, VersionTextsAndFileTimes)
+{
+    const std::wstring notVersion = L"The input parameter is not a version string: ";
+    const std::wstring notValid = L"The input parameter is not a valid version string: ";
+    // text: the version it gives, or the message it throws (leaving the version untouched)
+    const std::vector<std::pair<std::wstring, std::wstring>> texts = {
+        { L"1.2", L"1.2.0.0" }, { L"1.2.3.4", L"1.2.3.4" }, { L"0.0", L"0.0.0.0" }, { L"1.2beta", L"1.2.0.0" },
+        { L"7", notValid + L"7" }, { L"1.2.3.4.5", notValid + L"1.2.3.4.5" }, { L"1..2", notVersion + L"1..2" },
+        { L"1.x", notVersion + L"1.x" }, { L"", notVersion }, { L"1.00", notVersion + L"1.00" },
+        { L"x.1.2.3.4.5", notVersion + L"x.1.2.3.4.5" },
+    };
+    for (const auto& t : texts)
+    {
+        _FileVersion version{ 9, 9, 9, 9 };
+        if (t.second.find(L"version string") == std::wstring::npos)
+        {
+            FileSystemUtilities::ConvertStringToFileVersion(t.first, version);
+            EXPECT_EQ(t.second, Text(version));
+            continue;
+        }
+        EXPECT_EQ(t.second + L"|18446744073709551615|Source\\FileSystemUtilities",
+                  FailureOf([&] { FileSystemUtilities::ConvertStringToFileVersion(t.first, version); }));
+        EXPECT_EQ(L"9.9.9.9", Text(version)) << t.first;
+    }
+
+    const auto posix = [](unsigned long long ticks) {
+        return FileSystemUtilities::ConvertFileTimeToPosix(
+            { static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32) });
+    };
+    EXPECT_EQ(0u, posix(116444736000000000ull));
+    EXPECT_EQ(1u, posix(116444736000000000ull + 19999999));
+    EXPECT_EQ(1833029933770u, posix(0));
+}
+
+TEST_F(FileSystemTest, DirectoryMapsAttributesAndVersions)
+{
+    ::CreateDirectoryW(In(L"Sub").c_str(), nullptr);
+    File::WriteAllBytes(In(L"a.txt"), Bytes{});
+    File::WriteAllBytes(In(L"Sub\\b.txt"), Bytes{});
+    using Entries = std::map<std::wstring, bool>;
+    EXPECT_EQ((Entries{ { L"Sub", true }, { L"a.txt", false } }), FileSystemUtilities::GetSubitemsOfDirectory(m_dir));
+    EXPECT_EQ((Entries{ { m_dir, true }, { In(L"Sub"), true }, { In(L"a.txt"), false }, { In(L"Sub\\b.txt"), false } }),
+              FileSystemUtilities::EnumerateDirectoryTree(m_dir + L"\\"));
+    EXPECT_EQ(L"Path is invalid!|2|Source\\FileSystemUtilities",
+              FailureOf([&] { FileSystemUtilities::EnumerateDirectoryTree(In(L"missing")); }));
+
+    const std::wstring file = In(L"a.txt");
+    EXPECT_TRUE(FileSystemUtilities::IsDirectory(m_dir));
+    EXPECT_FALSE(FileSystemUtilities::IsDirectory(file));
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    FileSystemUtilities::RemoveAttribute(file, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY);
+    EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_SYSTEM), ::GetFileAttributesW(file.c_str()) & ~FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(L"GetFileAttributesW failed|2|HostApi\\Source\\FileSystemOperation",
+              FailureOf([&] { FileSystemUtilities::IsDirectory(In(L"missing")); }));
+
+    _FileVersion version{ 9, 9, 9, 9 };
+    FileSystemUtilities::GetFileVersion(L"", version);
+    // The test program carries no version resource.
+    EXPECT_EQ(L"GetFileVersionInfoSizeW failed|1812|HostApi\\Source\\FileSystemOperation", FailureOf([&] {
+                  FileSystemUtilities::GetFileVersion(TestSupport::BesideTheTests(L"FileSystemUtilitiesTests.exe"), version);
+              }));
+    EXPECT_EQ(L"9.9.9.9", Text(version));
+    FileSystemUtilities::GetFileVersion(TestSupport::BesideTheTests(L"VersionedModule.dll"), version);
+    EXPECT_EQ(L"7.65535.0.42", Text(version));
+    EXPECT_EQ(TestSupport::BesideTheTests(L""), FileSystemUtilities::GetApplicationDirectoryWithBackSlash());
+}
+
+// CTest makes the tree: five levels of four directories, fourteen files in each directory, and
+// L1a\L2a\loop, a link to the top.
+TEST(FileSystemUtilities, TreeWalkEndsOnALinkBackToTheTop)
+{
+    const std::wstring root = Variable(L"KELVO_DIRECTORY_TREE");
+    if (root.empty())
+    {
+        GTEST_SKIP() << "KELVO_DIRECTORY_TREE is set by CTest, which makes the tree";
+    }
+    const auto tree = FileSystemUtilities::EnumerateDirectoryTree(root);
+    const std::size_t directories = 4 + 16 + 64 + 256 + 1024;
+    EXPECT_EQ(1 + directories * 15 + 1, tree.size());
+    std::size_t directoryCount = 0;
+    for (const auto& entry : tree)
+    {
+        directoryCount += entry.second ? 1 : 0;
+    }
+    EXPECT_EQ(1 + directories + 1, directoryCount);
+    EXPECT_TRUE(tree.at(root + L"\\L1a\\L2a\\loop"));
+    EXPECT_FALSE(tree.at(root + L"\\L1d\\L2d\\L3d\\L4d\\L5d\\f13"));
+}
+
+TEST_F(FileSystemTest, IniValues)
+{
+    struct Recording : IniFile
+    {
+        void WriteStringValue(const std::wstring&, const std::wstring& key, const std::wstring& value) override
+        {
+            written = key + L"=" + value;
+        }
+        std::wstring written;
+    } recording;
+    recording.WriteIntValue(L"s", L"n", -5);
+    EXPECT_EQ(L"n=-5", recording.written);
+
+    IniFile ini;
+    ini.Initialize(In(L"settings.ini"));
+    // A header makes the file UTF-16, which Windows then keeps: values beyond Latin-1 survive.
+    ini.WriteHeader({ L"; settings" });
+    std::wstring longValue;
+    for (int i = 0; i < 10000; ++i)
+    {
+        longValue += L"a\u00e9\u65e5"[i % 3];
+    }
+    const Lines values{ L"", std::wstring(15, L'f'), std::wstring(16, L's'), longValue };
+    for (std::size_t i = 0; i < values.size(); ++i)
+    {
+        ini.WriteStringValue(L"section", L"key" + std::to_wstring(i), values[i]);
+    }
+    for (std::size_t i = 1; i < values.size(); ++i)
+    {
+        EXPECT_TRUE(values[i] == ini.ReadStringValue(L"section", L"key" + std::to_wstring(i), L"abc")) << i;
+    }
+    EXPECT_EQ(L"abc", ini.ReadStringValue(L"section", L"key0", L"abc"));
+    EXPECT_EQ(L"abc", ini.ReadStringValue(L"section", L"missing", L"abc"));
+    ini.WriteIntValue(L"section", L"int", -5);
+    EXPECT_EQ(L"-5", ini.ReadStringValue(L"section", L"int", L""));
+    EXPECT_EQ(-5, ini.ReadIntValue(L"section", L"int", 7));
+    EXPECT_EQ(7, ini.ReadIntValue(L"section", L"missing", 7));
+    EXPECT_EQ("Invalid parameter.", TestSupport::WhatOf<std::exception>([&] { ini.ReadStringValue(L"", L"k", L""); }));
+    EXPECT_EQ("Invalid parameter.", TestSupport::WhatOf<std::exception>([&] { ini.ReadStringValue(L"s", L"", L""); }));
+    const std::unique_ptr<IIniFile> missing = std::make_unique<IniFile>(In(L"no\\such.ini"));
+    EXPECT_EQ("WriteStringValue failed.: " + std::system_category().message(3),
+              TestSupport::WhatOf<Win32Exception>([&] { missing->WriteStringValue(L"s", L"k", L"v"); }));
+}
+
+TEST_F(FileSystemTest, HeadersKeepEveryOldLine)
+{
+    EXPECT_EQ("Not initialized inifile.", TestSupport::WhatOf<std::exception>([] { IniFile().WriteHeader({ L"; x" }); }));
+    IniFile(In(L"fresh.ini")).WriteHeader({ L"x" });
+    EXPECT_EQ((Bytes{ 0xFF, 0xFE, 'x', 0, 0x0A, 0 }), File::ReadAllBytes(In(L"fresh.ini")));
+
+    // An 8-bit file, then two headers: the second reads the first's UTF-16 output as such.
+    const std::wstring path = In(L"old.ini");
+    File::WriteAllLines(path, { L"[caf\u00e9]", L"key=value" });
+    IniFile ini(path);
+    ini.WriteHeader({ L"; first \u65e5" });
+    ini.WriteHeader({ L"; second", L"" });
+    EXPECT_EQ((Lines{ L"; second", L"", L"; first \u65e5", L"[caf\u00e9]", L"key=value" }), File::ReadAllUnicodeLines(path));
+    // Windows writes CR LF into the UTF-16 file: a third header keeps them too.
+    ini.WriteStringValue(L"caf\u00e9", L"other", L"2");
+    ini.WriteHeader({ L"; third" });
+    EXPECT_EQ(L"2", ini.ReadStringValue(L"caf\u00e9", L"other", L""));
+    EXPECT_EQ(L"value", ini.ReadStringValue(L"caf\u00e9", L"key", L""));
+    EXPECT_EQ((std::set<std::wstring>{ L"fresh.ini", L"old.ini" }), FilesIn(m_dir));
+}
+
+// Run by CTest under a file-size limit of KELVO_FILE_SIZE_LIMIT bytes.
+TEST_F(FileSystemTest, HeaderWriteFailureLeavesTheOldFile)
+{
+    const std::wstring limit = Variable(L"KELVO_FILE_SIZE_LIMIT");
+    if (limit.empty())
+    {
+        GTEST_SKIP() << "needs the file-size limit that CTest sets up";
+    }
+    const std::wstring path = In(L"settings.ini");
+    File::WriteAllLines(path, { L"[s]", L"k=v" });
+    const Bytes old = File::ReadAllBytes(path);
+    try
+    {
+        IniFile(path).WriteHeader({ std::wstring(std::stoul(limit), L'h') });
+        FAIL() << "nothing was thrown";
+    }
+    catch (const FileSystemException& e)
+    {
+        // Wine reports the short write as a success: the code is whatever the last error was.
+        EXPECT_NE(std::string::npos, std::string(e.what()).find("Could not write all bytes. FileName:"));
+        EXPECT_EQ(m_dir, Path::GetDirectory(e.path1().wstring()));
+    }
+    EXPECT_EQ(old, File::ReadAllBytes(path));
+    EXPECT_EQ(std::set<std::wstring>{ L"settings.ini" }, FilesIn(m_dir));
+}
+
+TEST_F(FileSystemTest, AppendedLogsSplit)
+{
+    const std::wstring log = In(L"logs\\scan.log"), older = In(L"logs\\scan_1.log");
+    FileAppender appender(log);
+    appender.AppendLine(L"a\u20acb\u00e9");
+    EXPECT_EQ((Bytes{ 'a', '?', 'b', 0xE9, '\r', '\n' }), File::ReadAllBytes(log));
+
+    // Split size 1: 1000 bytes and 20 characters (40 bytes) are more than 1024, 12 characters not.
+    appender.SetSplitSizeKb(1);
+    File::WriteAllBytes(log, Bytes(1000, 'x'));
+    appender.AppendLine(std::wstring(12, L'a'));
+    EXPECT_EQ(1014u, File::GetSize(log));
+    appender.AppendLine(std::wstring(20, L'b'));
+    EXPECT_EQ(1014u, File::GetSize(older));
+    EXPECT_EQ(Lines{ std::wstring(20, L'b') }, File::ReadAllLines(log));
+
+    // A line too long for any file starts a file of its own; a missing log is not moved.
+    File::Delete(log);
+    for (int i = 0; i < 2; ++i)
+    {
+        FileAppender(appender).AppendLine(std::wstring(600, L'l'));
+    }
+    EXPECT_EQ(Lines{ std::wstring(600, L'l') }, File::ReadAllLines(log));
+    EXPECT_EQ(Lines{ std::wstring(600, L'l') }, File::ReadAllLines(older));
+
+    // About 2,800 bytes in all: the log is moved aside twice, and the two generations together
+    // hold the last lines in order.
+    File::Delete(log);
+    const auto line = [](int i) { return L"line " + std::to_wstring(i) + std::wstring(20, L'.'); };
+    for (int i = 0; i < 100; ++i)
+    {
+        appender.AppendLine(line(i));
+    }
+    Lines both = File::ReadAllLines(older);
+    const Lines current = File::ReadAllLines(log);
+    ASSERT_FALSE(both.empty() || current.empty());
+    both.insert(both.end(), current.begin(), current.end());
+    for (std::size_t i = 0; i < both.size(); ++i)
+    {
+        EXPECT_EQ(line(static_cast<int>(100 - both.size() + i)), both[i]);
+    }
+    EXPECT_LE(File::GetSize(older), 1024u);
+    EXPECT_EQ((std::set<std::wstring>{ L"scan.log", L"scan_1.log" }), FilesIn(In(L"logs")));
+
+    appender.SetSplitSizeKb(-1);
+    appender.AppendLine(std::wstring(5000, L'n'));
+    EXPECT_EQ(current.size() + 1, File::ReadAllLines(log).size());
+}
+
+TEST(DrivesAndEnvironment, SpaceAndVariables)
+{
+    DriveInfo drives;
+    Lines fixed;
+    for (const std::wstring& drive : drives.GetLogicalDrives())
+    {
+        EXPECT_EQ(L":\\", drive.substr(1)) << drive;
+        if (::GetDriveTypeW(drive.c_str()) == DRIVE_FIXED)
+        {
+            fixed.push_back(drive);
+        }
+    }
+    EXPECT_FALSE(fixed.empty());
+    EXPECT_EQ(fixed, drives.GetFixedDrives());
+    const float total = drives.GetTotalDiskSpaceGB();
+    EXPECT_EQ(total, drives.GetTotalDiskSpaceGB());
+    EXPECT_GE(total, drives.GetTotalSystemDiskSpaceGB());
+    {
+        // 64 MiB less free space: the object keeps its first figure, a new one sees the change.
+        const float systemFree = drives.GetFreeSystemDiskSpaceGB();
+        const std::wstring big = File::GetTempFileNameW();
+        File::WriteAllBytes(big, Bytes(64 << 20, 1));
+        EXPECT_EQ(systemFree, drives.GetFreeSystemDiskSpaceGB());
+        EXPECT_NE(systemFree, DriveInfo().GetFreeSystemDiskSpaceGB());
+        File::Delete(big);
+    }
+    const std::wstring systemDrive = Variable(L"SystemDrive");
+    ::SetEnvironmentVariableW(L"SystemDrive", nullptr);
+    EXPECT_EQ("GetDiskFreeSpaceEx failed: " + std::system_category().message(3),
+              TestSupport::WhatOf<Win32Exception>([] { DriveInfo().GetTotalSystemDiskSpaceGB(); }));
+    ::SetEnvironmentVariableW(L"SystemDrive", systemDrive.c_str());
+
+    // Around the first buffer's 16 characters, far beyond it, unset, and set to nothing.
+    for (std::size_t length : { 15, 16, 30000 })
+    {
+        const std::wstring value(length, L'\u00e9');
+        ::SetEnvironmentVariableW(L"KELVO_TEST", value.c_str());
+        EXPECT_TRUE(value == Variable(L"KELVO_TEST")) << length;
+    }
+    ::SetEnvironmentVariableW(L"KELVO_TEST", nullptr);
+    EXPECT_EQ(L"", Variable(L"KELVO_TEST"));
+    ::SetEnvironmentVariableW(L"KELVO_TEST", L"");
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(L"", Variable(L"KELVO_TEST"));
+}
+
+TEST_F(FileSystemTest, NoHandleIsLeft)
+{
+    IniFile ini(In(L"x.ini"));
+    FileAppender appender(In(L"x.log"));
+    appender.SetSplitSizeKb(1);
+    const unsigned int before = OpenHandleCount();
+    for (int i = 0; i < 300; ++i)
+    {
+        FileSystemUtilities::GetSubitemsOfDirectory(m_dir);
+        FailureOf([&] { FileSystemUtilities::GetSubitemsOfDirectory(In(L"x.ini")); });
+        ini.WriteHeader({ L"h" });
+        appender.AppendLine(std::wstring(100, L'l'));
+    }
+    EXPECT_EQ(before, OpenHandleCount());
+}
