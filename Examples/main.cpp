@@ -176,5 +176,13 @@ int main()
     Show("now, as text:", now.ToString());
     Show("now, hexadecimal:", now.ToHexString());
     Show("Base64 of the text form:", Base64::Encode(now.ToString()));
+
+    std::printf("\nServices (ServiceUtilities) and processes (Tools):\n");
+    // 1 stopped, 2 start pending, 3 stop pending, 4 running, 0 other, 255 not installed.
+    ServiceUtilities rpc(L"RpcSs");
+    Show("state of the service RpcSs:", std::to_wstring(rpc.GetStatus()));
+    ServiceUtilities missing(L"KelvoNoSuchService");
+    Show("state of the service KelvoNoSuchService:", std::to_wstring(missing.GetStatus()));
+    Show("exit code of cmd.exe /c exit 3:", std::to_wstring(Tools::RunWait(L"cmd.exe", L"/c exit 3")));
     return 0;
 }
