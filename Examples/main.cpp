@@ -190,5 +190,13 @@ int main()
         DriveInfo drives;
         Show("free space on the system drive (GB):", std::to_wstring(drives.GetFreeSystemDiskSpaceGB()));
     }
+
+    std::printf("\nServices (ServiceUtilities) and processes (Tools):\n");
+    // 1 stopped, 2 start pending, 3 stop pending, 4 running, 0 other, 255 not installed.
+    ServiceUtilities rpc(L"RpcSs");
+    Show("state of the service RpcSs:", std::to_wstring(rpc.GetStatus()));
+    ServiceUtilities missing(L"KelvoNoSuchService");
+    Show("state of the service KelvoNoSuchService:", std::to_wstring(missing.GetStatus()));
+    Show("exit code of cmd.exe /c exit 3:", std::to_wstring(Tools::RunWait(L"cmd.exe", L"/c exit 3")));
     return 0;
 }

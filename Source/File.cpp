@@ -3,6 +3,7 @@
 //
 #include "File.h"
 
+#include "FileProbes.h"
 #include "FileSystemException.h"
 #include "LineEncoding.h"
 #include "Path.h"
@@ -11,10 +12,6 @@
 #include <HostApi/UniqueHandle.h>
 
 #include <windows.h>
-
-#include <cstdlib>
-#include <ctime>
-#include <stdexcept>
 
 namespace Kelvo {
 namespace Utilities {
@@ -317,59 +314,18 @@ bool File::Exists(const std::wstring& path)
 std::wstring File::GenerateNewFileName(const std::wstring& directory, const std::wstring& extension,
                                        unsigned int length)
 {
-    if (directory.empty())
-    {
-        throw std::runtime_error("The provided path is empty");
-    }
-    if (extension.empty())
-    {
-        throw std::runtime_error("The provided extention is empty");
-    }
-    // A full directory (or a length of 0, which has one candidate only) must not keep us here.
-    const int attempts = 1000;
-    std::srand(static_cast<unsigned int>(_time64(nullptr)));
-    for (int attempt = 0; attempt < attempts; ++attempt)
-    {
-        std::wstring name(length, L'0');
-        for (wchar_t& digit : name)
-        {
-            const int value = static_cast<int>(std::rand() / 32767.0 * 15.0);
-            digit = L"0123456789abcdef"[value];
-        }
-        const std::wstring candidate = Path::Combine(directory, name) + extension;
-        if (!Exists(candidate))
-        {
-            return candidate;
-        }
-    }
-    throw std::runtime_error("No new file name found: every name drawn exists already");
+    return FileProbes::DrawNewFileName(directory, extension, length, Exists);
 }
 
 bool File::IsWritePermissonAvailable(const std::wstring& filename)
 {
-    if (filename.empty())
-    {
-        throw std::runtime_error("The provided filename is empty");
-    }
-    if (!Exists(filename))
-    {
-        return false;
-    }
-    const FileHandle file(::CreateFileW(filename.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.IsValid();
+    return FileProbes::IsWritable(filename, Exists);
 }
 
 bool File::IsCreatePermissonAvailable(const std::wstring& folder)
 {
-    if (folder.empty())
-    {
-        throw std::runtime_error("The provided folder is empty");
-    }
-    const std::wstring probe = GenerateNewFileName(folder, L".tmp", 8);
-    const FileHandle file(::CreateFileW(probe.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.IsValid();
+    return FileProbes::CanCreateIn(
+        folder, [](const std::wstring& in) { return GenerateNewFileName(in, L".tmp", 8); });
 }
 
 } // namespace Utilities

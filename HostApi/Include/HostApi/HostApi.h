@@ -10,4 +10,5 @@
 #include "HostApiExport.h"
 #include "OperatingSystem.h"
 #include "Registry.h"
+#include "Service.h"
 #include "UniqueHandle.h"

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <windows.h>
+#include <winsvc.h>
 
 #include <utility>
 
@@ -135,6 +136,7 @@ using UniqueFindHandle = UniqueHandle<HandleTraits<HANDLE, &::FindClose, Invalid
 using UniqueRegistryKey = UniqueHandle<HandleTraits<HKEY, &::RegCloseKey, InvalidHandleValue::Null>>;
 using UniqueModule = UniqueHandle<HandleTraits<HMODULE, &::FreeLibrary, InvalidHandleValue::Null>>;
 using UniqueLocalMemory = UniqueHandle<HandleTraits<HLOCAL, &::LocalFree, InvalidHandleValue::Null>>;
+using UniqueServiceHandle = UniqueHandle<HandleTraits<SC_HANDLE, &::CloseServiceHandle, InvalidHandleValue::Null>>;
 
 } // namespace HostApi
 } // namespace Kelvo
