@@ -5,9 +5,11 @@
 //
 #pragma once
 
+#include "Authorization.h"
 #include "Cryptography.h"
 #include "FileSystemOperation.h"
 #include "HostApiExport.h"
 #include "OperatingSystem.h"
 #include "Registry.h"
 #include "UniqueHandle.h"
+#include "User.h"
