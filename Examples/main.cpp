@@ -176,5 +176,10 @@ int main()
     Show("now, as text:", now.ToString());
     Show("now, hexadecimal:", now.ToHexString());
     Show("Base64 of the text form:", Base64::Encode(now.ToString()));
+
+    std::printf("\nUser identity (UserUtilities):\n");
+    UserUtilities user;
+    Show("SID of the user running this program:", user.GetUserSidFromCurrentProcess());
+    Show("running elevated:", user.IsElevated() ? L"true" : L"false");
     return 0;
 }
