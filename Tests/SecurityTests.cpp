@@ -10,6 +10,7 @@
 #include <HostApi/User.h>
 
 #include "OpenHandles.h"
+#include "PrivilegeGuard.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -86,15 +87,10 @@ Security SecurityOf(const std::wstring& path)
     return security;
 }
 
-std::shared_ptr<void> PrivilegeToken()
-{
-    return Authorization::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY);
-}
-
 // The enabled privileges of the process token, as raw bytes to compare.
 std::vector<unsigned char> PrivilegeStates()
 {
-    const auto token = PrivilegeToken();
+    const auto token = TokenForPrivileges();
     std::vector<unsigned char> states(4096);
     DWORD size = 0;
     EXPECT_TRUE(::GetTokenInformation(token.get(), TokenPrivileges, states.data(), 4096, &size));
@@ -190,7 +186,7 @@ TEST(EventAccessControl, NamedEventsAreSignalledAcrossThreadsAndProcesses)
 
 TEST(SystemUtilities, PrivilegesModulesAndHostApiArguments)
 {
-    const auto token = PrivilegeToken();
+    const auto token = TokenForPrivileges();
     const std::vector<unsigned char> before = PrivilegeStates();
     SystemUtilities::SetPrivilege(token, L"SeBackupPrivilege", false);
     EXPECT_TRUE(SystemUtilities::SetPrivilege(token, L"SeBackupPrivilege", true));
@@ -366,4 +362,39 @@ TEST(UserUtilities, ActiveConsoleSessionUser)
         const std::wstring message = e.GetFullMessage();
         GTEST_SKIP() << "no user token of the active console session here: " << std::string(message.begin(), message.end());
     }
+}
+
+// Wine keeps registry security in its server, so a key stands in for an object whose list the
+// caller may not write. Wine does not let the take-ownership privilege open for WRITE_OWNER, so
+// the key grants that right itself.
+TEST(SystemUtilities, TakeOwnershipBecomesOwnerWhenTheListIsDenied)
+{
+    const std::wstring subKey = L"Software\\KelvoSecurityTests-" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring name = L"CURRENT_USER\\" + subKey;
+    HKEY key = nullptr;
+    ASSERT_EQ(0, ::RegCreateKeyExW(HKEY_CURRENT_USER, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    ::RegCloseKey(key);
+    const std::shared_ptr<void> removeKey(nullptr, [&](void*) { ::RegDeleteKeyW(HKEY_CURRENT_USER, subKey.c_str()); });
+    const auto everyone = Authorization::AllocateAndInitializeSid(SECURITY_WORLD_SID_AUTHORITY, { SECURITY_WORLD_RID });
+    const auto system = Authorization::AllocateAndInitializeSid(SECURITY_NT_AUTHORITY, { SECURITY_LOCAL_SYSTEM_RID });
+    const auto administrators = Authorization::AllocateAndInitializeSid(
+        SECURITY_NT_AUTHORITY, { SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS });
+    // Someone else owns the key; everybody may read it and change its owner, not its list.
+    {
+        PrivilegeGuard restore(TokenForPrivileges(), L"SeRestorePrivilege");
+        const auto list = Authorization::SetAclEntries({ Allow(KEY_READ | WRITE_OWNER, everyone) }, nullptr);
+        Authorization::SetSecurityInfoNamed(name, SE_REGISTRY_KEY, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                            system, nullptr, list, nullptr);
+    }
+    const std::vector<unsigned char> privileges = PrivilegeStates();
+    SystemUtilities::TakeOwnership(name, SE_REGISTRY_KEY, administrators, { Allow(KEY_ALL_ACCESS, everyone) });
+    EXPECT_EQ(privileges, PrivilegeStates());
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    EXPECT_EQ(0u, ::GetNamedSecurityInfoW(name.c_str(), SE_REGISTRY_KEY, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                          &owner, nullptr, &dacl, nullptr, &descriptor));
+    EXPECT_EQ(L"S-1-5-32-544", SidText(owner));
+    EXPECT_EQ(Entries{ L"S-1-1-0 000F003F" }, ExplicitEntries(dacl));
+    ::LocalFree(descriptor);
 }
