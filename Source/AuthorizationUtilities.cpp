@@ -3,6 +3,7 @@
 //
 #include "AuthorizationUtilities.h"
 
+#include "ExplicitAccessEntry.h"
 #include "PrivilegeGuard.h"
 #include "SystemUtilities.h"
 
@@ -11,32 +12,16 @@ namespace Utilities {
 
 using HostApi::Authorization;
 
-namespace {
-
-HostApi::_ExplicitAccess GroupEntry(DWORD permissions, TRUSTEE_TYPE type, const std::shared_ptr<HostApi::_Sid>& sid)
-{
-    HostApi::_ExplicitAccess entry{};
-    entry.grfAccessPermissions = permissions;
-    entry.grfAccessMode = SET_ACCESS;
-    entry.grfInheritance = NO_INHERITANCE;
-    entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    entry.Trustee.TrusteeType = type;
-    entry.Trustee.ptstrName = reinterpret_cast<LPWSTR>(sid.get());
-    return entry;
-}
-
-} // namespace
-
 void AuthorizationUtilities::ChangeOwnerToAdministratorGroup(const std::wstring& path)
 {
-    // S-1-1-32 gets read access: kept as the files in the field have it, since a broader group
-    // such as Everyone would widen who may read them.
+    // Read access goes to S-1-1-32, a group under the world authority: naming Everyone instead
+    // would let every account read the administrators' files.
     const auto readers = Authorization::AllocateAndInitializeSid(SECURITY_WORLD_SID_AUTHORITY, { SECURITY_BUILTIN_DOMAIN_RID });
     const auto administrators = Authorization::AllocateAndInitializeSid(
         SECURITY_NT_AUTHORITY, { SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS });
     const std::vector<HostApi::_ExplicitAccess> entries{
-        GroupEntry(GENERIC_READ, TRUSTEE_IS_WELL_KNOWN_GROUP, readers),
-        GroupEntry(GENERIC_ALL, TRUSTEE_IS_GROUP, administrators),
+        SetAccessEntry(GENERIC_READ, TRUSTEE_IS_WELL_KNOWN_GROUP, readers.get()),
+        SetAccessEntry(GENERIC_ALL, TRUSTEE_IS_GROUP, administrators.get()),
     };
     SystemUtilities::TakeOwnership(path, SE_FILE_OBJECT, administrators, entries);
 }

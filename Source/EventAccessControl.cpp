@@ -3,6 +3,8 @@
 //
 #include "EventAccessControl.h"
 
+#include "ExplicitAccessEntry.h"
+
 #include <windows.h>
 #include <aclapi.h>
 
@@ -113,13 +115,7 @@ _ACL* EventAccessControl::CreateAdminOnlyACL(EVACL_LIST* list)
     {
         throw std::runtime_error("Admin ACL: Allocate and initialize the SID failed");
     }
-    EXPLICIT_ACCESS_W entry{};
-    entry.grfAccessPermissions = GENERIC_ALL;
-    entry.grfAccessMode = SET_ACCESS;
-    entry.grfInheritance = NO_INHERITANCE;
-    entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    entry.Trustee.TrusteeType = TRUSTEE_IS_GROUP;
-    entry.Trustee.ptstrName = static_cast<LPWSTR>(list->Sids[AdministratorsSlot]);
+    EXPLICIT_ACCESS_W entry = SetAccessEntry(GENERIC_ALL, TRUSTEE_IS_GROUP, list->Sids[AdministratorsSlot]);
     PACL acl = nullptr;
     if (::SetEntriesInAclW(1, &entry, nullptr, &acl) != ERROR_SUCCESS)
     {

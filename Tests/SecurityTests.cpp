@@ -9,6 +9,7 @@
 #include <HostApi/Authorization.h>
 #include <HostApi/User.h>
 
+#include "ExplicitAccessEntry.h"
 #include "OpenHandles.h"
 #include "PrivilegeGuard.h"
 #include "TestSupport.h"
@@ -100,13 +101,7 @@ std::vector<unsigned char> PrivilegeStates()
 
 Kelvo::HostApi::_ExplicitAccess Allow(DWORD mask, const std::shared_ptr<Kelvo::HostApi::_Sid>& sid)
 {
-    Kelvo::HostApi::_ExplicitAccess entry{};
-    entry.grfAccessPermissions = mask;
-    entry.grfAccessMode = SET_ACCESS;
-    entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    entry.Trustee.TrusteeType = TRUSTEE_IS_GROUP;
-    entry.Trustee.ptstrName = reinterpret_cast<LPWSTR>(sid.get());
-    return entry;
+    return SetAccessEntry(mask, TRUSTEE_IS_GROUP, sid.get());
 }
 
 std::int64_t PagefileUsage()
