@@ -75,12 +75,12 @@ struct Security
     Entries entries;
 };
 
-Security SecurityOf(const std::wstring& path)
+Security SecurityOf(const std::wstring& name, SE_OBJECT_TYPE type = SE_FILE_OBJECT)
 {
     PSID owner = nullptr;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD status = ::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+    const DWORD status = ::GetNamedSecurityInfoW(name.c_str(), type, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                                                  &owner, nullptr, &dacl, nullptr, &descriptor);
     EXPECT_EQ(0u, status);
     Security security{ SidText(owner), ExplicitEntries(dacl) };
@@ -384,12 +384,8 @@ TEST(SystemUtilities, TakeOwnershipBecomesOwnerWhenTheListIsDenied)
     const std::vector<unsigned char> privileges = PrivilegeStates();
     SystemUtilities::TakeOwnership(name, SE_REGISTRY_KEY, administrators, { Allow(KEY_ALL_ACCESS, everyone) });
     EXPECT_EQ(privileges, PrivilegeStates());
-    PSID owner = nullptr;
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    EXPECT_EQ(0u, ::GetNamedSecurityInfoW(name.c_str(), SE_REGISTRY_KEY, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                          &owner, nullptr, &dacl, nullptr, &descriptor));
-    EXPECT_EQ(L"S-1-5-32-544", SidText(owner));
-    EXPECT_EQ(Entries{ L"S-1-1-0 000F003F" }, ExplicitEntries(dacl));
-    ::LocalFree(descriptor);
+    // Only the fallback changes the owner.
+    const Security security = SecurityOf(name, SE_REGISTRY_KEY);
+    EXPECT_EQ(L"S-1-5-32-544", security.owner);
+    EXPECT_EQ(Entries{ L"S-1-1-0 000F003F" }, security.entries);
 }
