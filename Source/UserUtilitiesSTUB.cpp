@@ -8,11 +8,7 @@
 namespace Kelvo {
 namespace Utilities {
 
-namespace {
-
 #define HERE KELVO_SOURCE_LOCATION(L"Source\\UserUtilitiesSTUB")
-
-} // namespace
 
 UserUtilitiesSTUB::UserUtilitiesSTUB() : m_errorCode(0)
 {

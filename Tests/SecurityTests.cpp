@@ -375,17 +375,26 @@ TEST(SystemUtilities, TakeOwnershipBecomesOwnerWhenTheListIsDenied)
     const auto administrators = Authorization::AllocateAndInitializeSid(
         SECURITY_NT_AUTHORITY, { SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS });
     // Someone else owns the key; everybody may read it and change its owner, not its list.
-    {
+    const auto denyList = [&] {
         PrivilegeGuard restore(TokenForPrivileges(), L"SeRestorePrivilege");
         const auto list = Authorization::SetAclEntries({ Allow(KEY_READ | WRITE_OWNER, everyone) }, nullptr);
         Authorization::SetSecurityInfoNamed(name, SE_REGISTRY_KEY, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                                             system, nullptr, list, nullptr);
-    }
+    };
+    const auto takeOwnership = [&] {
+        SystemUtilities::TakeOwnership(name, SE_REGISTRY_KEY, administrators, { Allow(KEY_ALL_ACCESS, everyone) });
+        // Only the fallback changes the owner.
+        const Security security = SecurityOf(name, SE_REGISTRY_KEY);
+        EXPECT_EQ(L"S-1-5-32-544", security.owner);
+        EXPECT_EQ(Entries{ L"S-1-1-0 000F003F" }, security.entries);
+    };
+    denyList();
     const std::vector<unsigned char> privileges = PrivilegeStates();
-    SystemUtilities::TakeOwnership(name, SE_REGISTRY_KEY, administrators, { Allow(KEY_ALL_ACCESS, everyone) });
+    takeOwnership();
     EXPECT_EQ(privileges, PrivilegeStates());
-    // Only the fallback changes the owner.
-    const Security security = SecurityOf(name, SE_REGISTRY_KEY);
-    EXPECT_EQ(L"S-1-5-32-544", security.owner);
-    EXPECT_EQ(Entries{ L"S-1-1-0 000F003F" }, security.entries);
+    // A privilege the caller had enabled stays enabled.
+    denyList();
+    PrivilegeGuard enabled(TokenForPrivileges(), L"SeTakeOwnershipPrivilege");
+    takeOwnership();
+    EXPECT_FALSE(SystemUtilities::SetPrivilege(TokenForPrivileges(), L"SeTakeOwnershipPrivilege", true));
 }
