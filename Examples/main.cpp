@@ -198,5 +198,10 @@ int main()
     ServiceUtilities missing(L"KelvoNoSuchService");
     Show("state of the service KelvoNoSuchService:", std::to_wstring(missing.GetStatus()));
     Show("exit code of cmd.exe /c exit 3:", std::to_wstring(Tools::RunWait(L"cmd.exe", L"/c exit 3")));
+
+    std::printf("\nUser identity (UserUtilities):\n");
+    UserUtilities user;
+    Show("SID of the user running this program:", user.GetUserSidFromCurrentProcess());
+    Show("running elevated:", user.IsElevated() ? L"true" : L"false");
     return 0;
 }

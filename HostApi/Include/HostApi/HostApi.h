@@ -5,6 +5,7 @@
 //
 #pragma once
 
+#include "Authorization.h"
 #include "Cryptography.h"
 #include "FileSystemOperation.h"
 #include "HostApiExport.h"
@@ -12,3 +13,4 @@
 #include "Registry.h"
 #include "Service.h"
 #include "UniqueHandle.h"
+#include "User.h"

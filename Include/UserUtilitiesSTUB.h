@@ -1,0 +1,34 @@
+//
+// UserUtilitiesSTUB.h
+//
+// A fixed identity for code under test: both operations answer the SID text set last, or throw
+// Exception "GetUserSidFromCurrentUser failed." with the error code set last when it is not 0.
+//
+#pragma once
+
+#include "IUserUtilities.h"
+#include "UtilitiesExport.h"
+
+#include <string>
+
+namespace Kelvo {
+namespace Utilities {
+
+class KELVO_UTILITIES_API UserUtilitiesSTUB : public IUserUtilities
+{
+public:
+    UserUtilitiesSTUB();
+    ~UserUtilitiesSTUB() override;
+
+    std::wstring GetUserSidFromCurrentUser() override;
+    std::wstring GetUserSidFromCurrentProcess() override;
+    // Replaces the answer of both operations.
+    void SetUserSid(const std::wstring& userSid, unsigned int errorCode);
+
+private:
+    std::wstring m_userSid;
+    unsigned int m_errorCode;
+};
+
+} // namespace Utilities
+} // namespace Kelvo

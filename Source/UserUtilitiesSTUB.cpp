@@ -1,0 +1,41 @@
+//
+// UserUtilitiesSTUB.cpp
+//
+#include "UserUtilitiesSTUB.h"
+
+#include "Exception.h"
+
+namespace Kelvo {
+namespace Utilities {
+
+#define HERE KELVO_SOURCE_LOCATION(L"Source\\UserUtilitiesSTUB")
+
+UserUtilitiesSTUB::UserUtilitiesSTUB() : m_errorCode(0)
+{
+}
+
+UserUtilitiesSTUB::~UserUtilitiesSTUB() = default;
+
+std::wstring UserUtilitiesSTUB::GetUserSidFromCurrentUser()
+{
+    if (m_errorCode != 0)
+    {
+        throw Exception(L"GetUserSidFromCurrentUser failed.", m_errorCode, HERE);
+    }
+    return m_userSid;
+}
+
+std::wstring UserUtilitiesSTUB::GetUserSidFromCurrentProcess()
+{
+    // The same answer and message: the stub stands for one identity.
+    return GetUserSidFromCurrentUser();
+}
+
+void UserUtilitiesSTUB::SetUserSid(const std::wstring& userSid, unsigned int errorCode)
+{
+    m_userSid = userSid;
+    m_errorCode = errorCode;
+}
+
+} // namespace Utilities
+} // namespace Kelvo
