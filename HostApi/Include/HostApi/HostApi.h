@@ -11,3 +11,4 @@
 #include "OperatingSystem.h"
 #include "Registry.h"
 #include "UniqueHandle.h"
+#include "User.h"
