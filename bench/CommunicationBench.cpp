@@ -20,7 +20,7 @@ using namespace Kelvo::Utilities;
 
 namespace {
 
-const unsigned long Completions = 1000000;
+const unsigned long Completions = 100000;
 const unsigned long Processors = 50;
 
 class Pool : public CompletionPort
