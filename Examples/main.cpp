@@ -68,7 +68,7 @@ struct Settings
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     std::printf("KelvoUtilities example\n\n");
 
@@ -203,5 +203,26 @@ int main()
     UserUtilities user;
     Show("SID of the user running this program:", user.GetUserSidFromCurrentProcess());
     Show("running elevated:", user.IsElevated() ? L"true" : L"false");
+
+    // Given a server address (e.g. http://127.0.0.1:8080/echo), post a small document to it.
+    if (argc > 1)
+    {
+        std::printf("\nHTTP (WinHTTPClient), POST to %s:\n", argv[1]);
+        std::wstring url;
+        StringUtilities::Utf8ToUtf16(argv[1], url);
+        try
+        {
+            WinHTTPClient client(false);
+            client.AddHeader(L"Content-Type", L"application/json");
+            client.SetCommandBody(document.str());
+            client.ExecutePostRequest(url);
+            Show("status:", std::to_wstring(client.GetHttpStatusCode()));
+            Show("response:", client.GetHttpResponse());
+        }
+        catch (const Exception& e)
+        {
+            Show("failed:", e.GetFullMessage());
+        }
+    }
     return 0;
 }

@@ -1,0 +1,51 @@
+//
+// DeviceIoController.h
+//
+// Sends device I/O control requests to a driver's device, opened exclusively for overlapped
+// I/O. Results are Win32 error codes (0 for success); nothing throws.
+//
+#pragma once
+
+#include "UtilitiesExport.h"
+
+#include <HostApi/UniqueHandle.h>
+
+#include <windows.h>
+
+#include <string>
+
+namespace Kelvo {
+namespace Utilities {
+
+class KELVO_UTILITIES_API DeviceIoController
+{
+public:
+    DeviceIoController();
+    DeviceIoController(const DeviceIoController&) = delete;
+    DeviceIoController& operator=(const DeviceIoController&) = delete;
+    virtual ~DeviceIoController();
+
+    // Opens deviceName as given (the full device path). The new handle replaces the old one
+    // before the old one is closed, so connecting again to the open device fails (it is opened
+    // exclusively) and leaves the controller not connected.
+    bool Connect(const std::wstring& deviceName);
+    void Disconnect();
+
+    unsigned long Request(unsigned long controlCode, void* input, unsigned int inputSize, void* output,
+                          unsigned int outputSize);
+    unsigned long Request(unsigned long controlCode, void* input, unsigned int inputSize, void* output,
+                          unsigned int outputSize, unsigned long* bytesReturned);
+    // overlapped must not be null. With an event, waits for the request to complete; without,
+    // a pending request returns 0 at once and the caller collects the result itself.
+    unsigned long Request(unsigned long controlCode, void* input, unsigned int inputSize, void* output,
+                          unsigned int outputSize, unsigned long* bytesReturned, OVERLAPPED* overlapped);
+
+    // Null when not connected, INVALID_HANDLE_VALUE after a failed Connect.
+    HANDLE GetHandle();
+
+private:
+    HostApi::UniqueKernelHandle m_device;
+};
+
+} // namespace Utilities
+} // namespace Kelvo

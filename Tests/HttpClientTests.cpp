@@ -1,0 +1,312 @@
+//
+// HttpClientTests.cpp
+//
+// The HTTP client against a server inside this program on 127.0.0.1, which also stands in for
+// an authenticating proxy.
+//
+#include <KelvoUtilities.h>
+
+#include "LoopbackHttpServer.h"
+#include "OpenHandles.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+using Kelvo::Utilities::WinHTTPClient;
+using TestSupport::FailureOf;
+
+namespace {
+
+std::wstring Url(const LoopbackHttpServer& server, const std::wstring& path)
+{
+    return L"http://127.0.0.1:" + std::to_wstring(server.Port()) + path;
+}
+
+// Records where a request would go, and goes no further.
+class RecordingClient : public WinHTTPClient
+{
+public:
+    RecordingClient() : WinHTTPClient(false)
+    {
+    }
+
+    std::wstring target;
+
+protected:
+    InternetHandle DoConnect(const InternetHandle& session, const std::wstring& host, unsigned short port) override
+    {
+        target = host + L":" + std::to_wstring(port);
+        return WinHTTPClient::DoConnect(session, host, port);
+    }
+
+    InternetHandle DoOpenRequest(const InternetHandle& /*connection*/, const std::wstring& path, const std::wstring& verb,
+                                 bool secure) override
+    {
+        target += L" " + verb + L" " + path + (secure ? L" TLS" : L"");
+        throw Kelvo::Utilities::Exception(L"recorded", 1, KELVO_SOURCE_LOCATION(L"Tests\\HttpClientTests"));
+    }
+};
+
+// Sets the browser proxy list of the user running the tests, both as the Internet Settings
+// values and as the default connection's settings record that WinHTTP reads, and removes them
+// at the end.
+class ScopedBrowserProxy
+{
+public:
+    explicit ScopedBrowserProxy(const std::string& list)
+    {
+        const std::wstring wideList(list.begin(), list.end());
+        const DWORD enable = 1;
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, Key, L"ProxyEnable", REG_DWORD, &enable, sizeof(enable));
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, Key, L"ProxyServer", REG_SZ, wideList.c_str(),
+                          static_cast<DWORD>((wideList.size() + 1) * sizeof(wchar_t)));
+        // Version 0x46, a change counter, flags direct (1) and proxy (2), then the proxy list,
+        // the bypass list and the configuration script address, each as a length and bytes.
+        std::vector<DWORD> record = {0x46, 1, 3, static_cast<DWORD>(list.size())};
+        std::string bytes(reinterpret_cast<const char*>(record.data()), record.size() * sizeof(DWORD));
+        bytes += list + std::string(4 * sizeof(DWORD) + 32, '\0');
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, ConnectionsKey, L"DefaultConnectionSettings", REG_BINARY, bytes.data(),
+                          static_cast<DWORD>(bytes.size()));
+    }
+
+    ScopedBrowserProxy(const ScopedBrowserProxy&) = delete;
+    ScopedBrowserProxy& operator=(const ScopedBrowserProxy&) = delete;
+
+    ~ScopedBrowserProxy()
+    {
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, Key, L"ProxyEnable");
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, Key, L"ProxyServer");
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, ConnectionsKey, L"DefaultConnectionSettings");
+    }
+
+private:
+    static constexpr const wchar_t* Key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    static constexpr const wchar_t* ConnectionsKey =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
+};
+
+// Counts its own sends and the statuses it receives.
+class CountingClient : public WinHTTPClient
+{
+public:
+    using WinHTTPClient::WinHTTPClient;
+
+    std::string statuses;
+
+protected:
+    void DoReceiveResponse(const InternetHandle& request) override
+    {
+        WinHTTPClient::DoReceiveResponse(request);
+        statuses += std::to_string(GetHttpStatusCode()) + " ";
+    }
+};
+
+} // namespace
+
+TEST(HttpClient, ParseUrl)
+{
+    struct Case
+    {
+        const wchar_t* url;
+        const wchar_t* expected; // scheme|host|path|port; the path starts as "-"
+    } const cases[] = {
+        {L"https://h/x", L"https|h|/x|0"},
+        {L"http://h:8080/a", L"http|h|/a|8080"},
+        {L"http://h", L"http|h|-|0"},
+        {L"http://h:81/a?b=c", L"http|h|/a?b=c|81"},
+        {L"h:82/p", L"|h|/p|82"},
+        // A colon in the path or query is no port.
+        {L"http://h/a:b", L"http|h|/a:b|0"},
+        {L"http://h/a?t=10:30", L"http|h|/a?t=10:30|0"},
+        {L"http://h:65537/", L"http|h|/|1"},
+    };
+    for (const Case& c : cases)
+    {
+        std::wstring scheme = L"-";
+        std::wstring host = L"-";
+        std::wstring path = L"-";
+        unsigned short port = 7;
+        WinHTTPClient::ParseUrl(c.url, &scheme, &host, &path, &port);
+        EXPECT_EQ(c.expected, scheme + L"|" + host + L"|" + path + L"|" + std::to_wstring(port)) << c.url;
+    }
+    WinHTTPClient::ParseUrl(L"http://h:1/", nullptr, nullptr, nullptr, nullptr);
+    EXPECT_THROW(WinHTTPClient::ParseUrl(L"http://h:x/", nullptr, nullptr, nullptr, nullptr), std::invalid_argument);
+    EXPECT_THROW(WinHTTPClient::ParseUrl(L"http://h:99999999999/", nullptr, nullptr, nullptr, nullptr), std::out_of_range);
+}
+
+TEST(HttpClient, SchemeChoosesPortAndTls)
+{
+    struct Case
+    {
+        const wchar_t* url;
+        const wchar_t* expected;
+    } const cases[] = {
+        {L"https://h/x", L"h:443 POST /x TLS"},
+        {L"http://h:8080/x", L"h:8080 POST /x"},
+        {L"https://h:8443", L"h:8443 POST  TLS"},
+        {L"HTTPS://h/x", L"h:80 POST /x"},
+    };
+    for (const Case& c : cases)
+    {
+        RecordingClient client;
+        EXPECT_EQ(L"recorded|1|Tests\\HttpClientTests", FailureOf([&] { client.ExecutePostRequest(c.url); }));
+        EXPECT_EQ(c.expected, client.target);
+    }
+    // On the wire: https opens with a TLS record, even on an explicit port.
+    LoopbackHttpServer server;
+    WinHTTPClient client(false);
+    const std::wstring url = L"https://127.0.0.1:" + std::to_wstring(server.Port()) + L"/";
+    EXPECT_NE(L"", FailureOf([&] { client.ExecutePostRequest(url); }));
+    ASSERT_EQ(1u, server.Requests().size());
+    EXPECT_EQ("\x16", server.Requests()[0]);
+}
+
+TEST(HttpClient, PostArrivesByteExact)
+{
+    LoopbackHttpServer server;
+    server.SetReply(200, "ok \xE2\x82\xAC");
+    WinHTTPClient client(false, L"KelvoTest");
+    client.AddHeader(L"X-Id", 5);
+    client.AddHeader(L"X-Name", L"kelvo");
+    client.SetCommandBody(L"Gr\u00FC\u00DFe \u20AC \U0001D11E");
+    client.ExecutePostRequest(Url(server, L"/submit?x=1"), L"ignored");
+    EXPECT_EQ(200u, client.GetHttpStatusCode());
+    EXPECT_EQ(L"ok \u20AC", client.GetHttpResponse());
+
+    // Without headers the block holds Content-Length alone; the same body is sent again.
+    client.ClearHeaders();
+    client.ExecutePostRequest(Url(server, L"/again"));
+    EXPECT_EQ(200u, client.GetHttpStatusCode());
+
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(2u, requests.size());
+    const std::string body = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9D\x84\x9E";
+    for (std::size_t i = 0; i < 2; ++i)
+    {
+        const std::string& request = requests[i];
+        const std::size_t headEnd = request.find("\r\n\r\n");
+        EXPECT_EQ(0u, request.find(i == 0 ? "POST /submit?x=1 HTTP/1.1\r\n" : "POST /again HTTP/1.1\r\n"));
+        EXPECT_EQ(body, request.substr(headEnd + 4));
+        const std::string head = request.substr(0, headEnd + 2);
+        const std::string length = "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n";
+        EXPECT_NE(std::string::npos, head.find(length)) << head;
+        EXPECT_EQ(head.find("Content-Length"), head.rfind("Content-Length")) << head;
+        EXPECT_EQ(i == 0, head.find("\r\nX-Id: 5\r\nX-Name: kelvo\r\n") != std::string::npos) << head;
+        EXPECT_NE(std::string::npos, head.find("\r\nUser-Agent: KelvoTest\r\n")) << head;
+    }
+}
+
+TEST(HttpClient, ResponsesOfEverySize)
+{
+    LoopbackHttpServer server;
+    WinHTTPClient client(false);
+    std::string euros;
+    for (int i = 0; i < 5000; ++i)
+    {
+        euros += "a\xE2\x82\xAC"; // 4 bytes, so that multi-byte characters straddle every read
+    }
+    std::wstring euroText;
+    for (int i = 0; i < 5000; ++i)
+    {
+        euroText += L"a\u20AC";
+    }
+    const std::string big(5u << 20, 'k');
+    struct Case
+    {
+        const std::string* body;
+        std::wstring expected;
+    } const cases[] = {{&euros, euroText}, {&big, std::wstring(big.size(), L'k')}};
+    for (const Case& c : cases)
+    {
+        server.SetReply(200, *c.body);
+        client.ExecutePostRequest(Url(server, L"/"));
+        EXPECT_EQ(200u, client.GetHttpStatusCode());
+        EXPECT_TRUE(c.expected == client.GetHttpResponse()) << client.GetHttpResponse().size();
+    }
+
+    // A failure status keeps the last good response.
+    server.SetReply(500, "broken");
+    client.ExecutePostRequest(Url(server, L"/"));
+    EXPECT_EQ(500u, client.GetHttpStatusCode());
+    EXPECT_EQ(big.size(), client.GetHttpResponse().size());
+
+    server.SetReply(200, "");
+    client.ExecutePostRequest(Url(server, L"/"));
+    EXPECT_EQ(200u, client.GetHttpStatusCode());
+    EXPECT_EQ(L"", client.GetHttpResponse());
+
+    // A body past 64 MiB is refused, the response kept.
+    server.SetReply(200, std::string((64u << 20) + 1, 'x'));
+    EXPECT_EQ(L"WinHTTP: Failed to read data|122|Source\\WinHTTPClient",
+              FailureOf([&] { client.ExecutePostRequest(Url(server, L"/")); }));
+    EXPECT_EQ(L"", client.GetHttpResponse());
+    server.SetReply(200, "");
+
+    // Nobody listening: the send fails, status and response stay.
+    const unsigned short closedPort = [] {
+        LoopbackHttpServer gone;
+        return gone.Port();
+    }();
+    EXPECT_EQ(L"WinHTTP: Failed to send request|12029|Source\\WinHTTPClient",
+              FailureOf([&] { client.ExecutePostRequest(L"http://127.0.0.1:" + std::to_wstring(closedPort) + L"/"); }));
+    EXPECT_EQ(200u, client.GetHttpStatusCode());
+}
+
+TEST(HttpClient, ProxyAuthenticationIsRetriedOnce)
+{
+    LoopbackHttpServer proxy;
+    proxy.DemandProxyCredentials("dXNlcjpzZWNyZXQ="); // user:secret
+    proxy.SetReply(200, "through");
+    const std::wstring target = L"http://127.0.0.1:9/p";
+    {
+        CountingClient client(L"127.0.0.1", proxy.Port(), L"user", L"secret", L"Kelvo");
+        client.ExecutePostRequest(target);
+        EXPECT_EQ("407 200 ", client.statuses);
+        EXPECT_EQ(L"through", client.GetHttpResponse());
+        const std::vector<std::string> requests = proxy.Requests();
+        ASSERT_LE(2u, requests.size());
+        EXPECT_NE(std::string::npos, requests[0].find("\r\nHost: 127.0.0.1:9\r\n"));
+        EXPECT_EQ(std::string::npos, requests[0].find("Proxy-Authorization"));
+        // Once a scheme is chosen, the next request needs no retry of its own.
+        client.ExecutePostRequest(target);
+        EXPECT_EQ("407 200 200 ", client.statuses);
+        EXPECT_NE(std::string::npos, proxy.Requests().back().find("\r\nProxy-Authorization: Basic dXNlcjpzZWNyZXQ=\r\n"));
+    }
+    const unsigned int handlesBefore = OpenHandleCount();
+    {
+        CountingClient client(L"127.0.0.1", proxy.Port(), L"user", L"wrong", L"Kelvo");
+        client.ExecutePostRequest(target);
+        EXPECT_EQ("407 407 ", client.statuses);
+        EXPECT_EQ(407u, client.GetHttpStatusCode());
+        EXPECT_EQ(L"", client.GetHttpResponse());
+    }
+    EXPECT_EQ(handlesBefore, OpenHandleCount());
+}
+
+TEST(HttpClient, BrowserProxyTakesTheHttpsEntry)
+{
+    LoopbackHttpServer server;
+    {
+        const ScopedBrowserProxy proxy("http=127.0.0.1:1;https=127.0.0.1:8443;ftp=127.0.0.1:2");
+        EXPECT_EQ(L"https=127.0.0.1:8443", WinHTTPClient::GetProxyNameFromIE());
+    }
+    {
+        const ScopedBrowserProxy proxy("ftp=127.0.0.1:2;https=127.0.0.1:8443");
+        EXPECT_EQ(L"https=127.0.0.1:8443", WinHTTPClient::GetProxyNameFromIE());
+    }
+    {
+        // One proxy for every protocol is no https entry: the client goes direct.
+        const ScopedBrowserProxy proxy("127.0.0.1:1");
+        EXPECT_EQ(L"", WinHTTPClient::GetProxyNameFromIE());
+        WinHTTPClient client;
+        client.ExecutePostRequest(Url(server, L"/direct"));
+        EXPECT_EQ(200u, client.GetHttpStatusCode());
+    }
+    EXPECT_EQ(L"", WinHTTPClient::GetProxyNameFromIE());
+    ASSERT_EQ(1u, server.Requests().size());
+    EXPECT_EQ(0u, server.Requests()[0].find("POST /direct HTTP/1.1\r\n"));
+}
