@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -31,7 +32,6 @@ std::wstring Text(RegistryValueType type, const Bytes& data)
 {
     return RegistryUtilities::ConvertValueDataToWideString(type, data);
 }
-
 
 class RegistryKeyTest : public ::testing::Test
 {
@@ -53,12 +53,7 @@ protected:
     }
 
     // Reads a value of the test key or one of its sub-keys with Windows itself: type and bytes.
-    std::pair<DWORD, Bytes> RawValue(const std::wstring& name)
-    {
-        return RawValue(L"", name);
-    }
-
-    std::pair<DWORD, Bytes> RawValue(const std::wstring& subKey, const std::wstring& name)
+    std::pair<DWORD, Bytes> RawValue(const std::wstring& name, const std::wstring& subKey = L"")
     {
         Kelvo::HostApi::UniqueRegistryKey key;
         EXPECT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(m_key.Get(), subKey.c_str(), 0, KEY_READ, key.Put()));
@@ -98,72 +93,87 @@ TEST(RegistryConversions, TypeNamesBothWays)
               Caught<Exception>([] { RegistryUtilities::ConvertWideStringToValueType(L"reg_sz"); }).GetFullMessage());
 }
 
-TEST(RegistryConversions, ByteLists)
+TEST(RegistryConversions, TextAndDataBothWays)
 {
-    EXPECT_EQ(L"01, 00, 00, 00", Text(RegDword, Bytes{ 1, 0, 0, 0 }));
-    EXPECT_EQ((Bytes{ 1, 0, 0, 0 }), Data(RegDword, L"01, 00, 00, 00"));
+    struct Case
+    {
+        RegistryValueType type;
+        std::wstring text;
+        Bytes data;
+        bool roundTrip; // whether the data reads back as the same text
+    };
+    const Case cases[] = {
+        { RegDword, L"01, 00, 00, 00", { 1, 0, 0, 0 }, true },
+        { RegBinary, L"FF, 0A", { 0xFF, 0x0A }, true },
+        { RegBinary, L"ff, 0a", { 0xFF, 0x0A }, false },
+        { RegBinary, L"0A, ", { 0x0A }, false },
+        { RegBinary, L"01, 02, 03, 04, 05", { 1, 2, 3, 4, 5 }, true },
+        { RegDword, L"", {}, true },
+        { RegQword, L"01", { 1, 0, 0, 0, 0, 0, 0, 0 }, false },
+        { RegDwordBigEndian, L"01, 02", { 1, 2, 0, 0 }, false },
+        { RegSz, L"ab", { 0x61, 0, 0x62, 0, 0, 0 }, true },
+        { RegSz, L"", { 0, 0 }, true },
+        { RegExpandSz, std::wstring(L"a\0b", 3), { 0x61, 0, 0, 0, 0x62, 0, 0, 0 }, false },
+        { RegExpandSz, L"%PATH%", { '%', 0, 'P', 0, 'A', 0, 'T', 0, 'H', 0, '%', 0, 0, 0 }, true },
+        { RegMultiSz, L"", { 0, 0, 0, 0 }, true },
+        { RegMultiSz, L"a[endOfString][endOfString]b", { 0x61, 0, 0, 0, 0, 0, 0x62, 0, 0, 0, 0, 0 }, true },
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(c.data, Data(c.type, c.text)) << c.text;
+        if (c.roundTrip)
+        {
+            EXPECT_EQ(c.text, Text(c.type, c.data)) << c.text;
+        }
+    }
     EXPECT_EQ(1u, RegistryUtilities::ConvertValueDataToDWord(RegDword, Bytes{ 1, 0, 0, 0 }));
     EXPECT_EQ(16777216u, RegistryUtilities::ConvertValueDataToDWord(RegDwordBigEndian, Bytes{ 1, 0, 0, 0 }));
-    EXPECT_EQ((Bytes{ 0xFF, 0x0A }), Data(RegBinary, L"ff, 0a"));
-    EXPECT_EQ(L"FF, 0A", Text(RegBinary, Bytes{ 0xFF, 0x0A }));
-    EXPECT_EQ(5u, Data(RegBinary, L"01, 02, 03, 04, 05").size());
-    EXPECT_EQ((Bytes{ 0x0A }), Data(RegBinary, L"0A, "));
-    EXPECT_EQ(Bytes{}, Data(RegDword, L""));
-    EXPECT_EQ(L"", Text(RegQword, Bytes{}));
-    EXPECT_EQ((Bytes{ 1, 0, 0, 0, 0, 0, 0, 0 }), Data(RegQword, L"01"));
-    EXPECT_EQ((Bytes{ 1, 2, 0, 0 }), Data(RegDwordBigEndian, L"01, 02"));
 
-    const Exception tooLong = Caught<Exception>([] { Data(RegDword, L"01, 02, 03, 04, 05"); });
-    EXPECT_EQ(87u, tooLong.GetErrorCode());
-    EXPECT_EQ(L"The parameter value data: \"01, 02, 03, 04, 05\" does not match the expected data for type: "
-              L"\"REG_DWORD\". (Parameter value data is too long)",
-              tooLong.GetErrorMessage());
-    EXPECT_EQ(87u, Caught<Exception>([] { Data(RegQword, L"01, 02, 03, 04, 05, 06, 07, 08, 09"); }).GetErrorCode());
+    // Data that is cut or malformed is read up to its end and never beyond.
+    const std::pair<RegistryValueType, Bytes> reads[] = {
+        { RegSz, { 0x61, 0, 0, 0, 0x62, 0 } },         { RegExpandSz, { 0x61, 0, 0x2d, 0x4e, 0x62 } },
+        { RegMultiSz, { 0x61, 0, 0, 0, 0x62, 0, 0, 0 } }, { RegMultiSz, { 0x61, 0, 0x62, 0, 0x63 } },
+        { RegMultiSz, { 0, 0, 0 } },                     { RegMultiSz, { 0x61, 0, 0, 0 } },
+    };
+    const wchar_t* const texts[] = { L"a", L"a\u4e2d", L"a[endOfString]b", L"ab", L"", L"a" };
+    for (std::size_t i = 0; i < sizeof(texts) / sizeof(texts[0]); ++i)
+    {
+        EXPECT_EQ(texts[i], Text(reads[i].first, reads[i].second)) << i;
+    }
+}
+
+TEST(RegistryConversions, FailuresWithTheirMessagesAndCodes)
+{
+    const std::wstring unresolved = L"Cannot resolve registry value data|18446744073709551615|Source\\RegistryUtilities";
+    const std::vector<std::pair<std::function<void()>, std::wstring>> failures = {
+        { [] { Data(RegDword, L"01, 02, 03, 04, 05"); },
+          L"The parameter value data: \"01, 02, 03, 04, 05\" does not match the expected data for type: "
+          L"\"REG_DWORD\". (Parameter value data is too long)|87|Source\\RegistryUtilities" },
+        { [] { Data(RegQword, L"01, 02, 03, 04, 05, 06, 07, 08, 09"); },
+          L"The parameter value data: \"01, 02, 03, 04, 05, 06, 07, 08, 09\" does not match the expected data for "
+          L"type: \"REG_QWORD\". (Parameter value data is too long)|87|Source\\RegistryUtilities" },
+        { [] { RegistryUtilities::ConvertValueDataToDWord(RegDword, Bytes{ 1, 0, 0 }); }, unresolved },
+        { [] { RegistryUtilities::ConvertValueDataToDWord(RegDword, Bytes{ 1, 0, 0, 0, 0 }); }, unresolved },
+        { [] { RegistryUtilities::ConvertValueDataToDWord(RegQword, Bytes{ 1, 0, 0, 0 }); }, unresolved },
+    };
+    for (const auto& failure : failures)
+    {
+        EXPECT_EQ(failure.second, TestSupport::FailureOf(failure.first));
+    }
     for (const wchar_t* bad : { L"1", L" 0A", L"0A,0B", L"0A, , 0B", L", ", L"012" })
     {
-        const Exception e = Caught<Exception>([bad] { Data(RegBinary, bad); });
-        EXPECT_EQ(L"Not a hexadecimal byte", e.GetFullMessage()) << bad;
-        EXPECT_EQ(Exception::NoErrorCode, e.GetErrorCode());
+        EXPECT_EQ(L"Not a hexadecimal byte|18446744073709551615|Source\\RegistryUtilities",
+                  TestSupport::FailureOf([bad] { Data(RegBinary, bad); })) << bad;
     }
     for (const wchar_t* bad : { L"0G", L"0x", L"\u0660\u0661" })
     {
         EXPECT_EQ(L"Value is not hexadecimal", Caught<Exception>([bad] { Data(RegBinary, bad); }).GetFullMessage()) << bad;
     }
-    for (const Bytes& bad : { Bytes{ 1, 0, 0 }, Bytes{ 1, 0, 0, 0, 0 } })
-    {
-        EXPECT_EQ(L"Cannot resolve registry value data",
-                  Caught<Exception>([&bad] { RegistryUtilities::ConvertValueDataToDWord(RegDword, bad); }).GetFullMessage());
-    }
-    EXPECT_EQ(L"Cannot resolve registry value data",
-              Caught<Exception>([] { RegistryUtilities::ConvertValueDataToDWord(RegQword, Bytes{ 1, 0, 0, 0 }); }).GetFullMessage());
-}
-
-TEST(RegistryConversions, StringsAndMultiStrings)
-{
-    EXPECT_EQ((Bytes{ 0x61, 0, 0x62, 0, 0, 0 }), Data(RegSz, L"ab"));
-    EXPECT_EQ((Bytes{ 0x61, 0, 0, 0, 0x62, 0, 0, 0 }), Data(RegExpandSz, std::wstring(L"a\0b", 3)));
-    EXPECT_EQ((Bytes{ 0, 0 }), Data(RegSz, L""));
-    EXPECT_EQ(L"a", Text(RegSz, Bytes{ 0x61, 0, 0, 0, 0x62, 0 }));
-    // No NUL, and an odd last byte: everything whole is read, nothing beyond the data.
-    EXPECT_EQ(L"a\u4e2d", Text(RegExpandSz, Bytes{ 0x61, 0, 0x2d, 0x4e, 0x62 }));
-    EXPECT_EQ(L"%PATH%", Text(RegExpandSz, Data(RegExpandSz, L"%PATH%")));
-
-    EXPECT_EQ((Bytes{ 0, 0, 0, 0 }), Data(RegMultiSz, L""));
-    EXPECT_EQ(L"", Text(RegMultiSz, Bytes{ 0, 0, 0, 0 }));
-    const Bytes aEmptyB{ 0x61, 0, 0, 0, 0, 0, 0x62, 0, 0, 0, 0, 0 };
-    EXPECT_EQ(aEmptyB, Data(RegMultiSz, L"a[endOfString][endOfString]b"));
-    EXPECT_EQ(L"a[endOfString][endOfString]b", Text(RegMultiSz, aEmptyB));
-    EXPECT_EQ(L"a[endOfString]b", Text(RegMultiSz, Bytes{ 0x61, 0, 0, 0, 0x62, 0, 0, 0 }));
-    // Malformed lists never read past their end.
-    EXPECT_EQ(L"ab", Text(RegMultiSz, Bytes{ 0x61, 0, 0x62, 0, 0x63 }));
-    EXPECT_EQ(L"", Text(RegMultiSz, Bytes{ 0, 0, 0 }));
-    EXPECT_EQ(L"a", Text(RegMultiSz, Bytes{ 0x61, 0, 0, 0 }));
-
     for (RegistryValueType type : { RegNone, RegLink, RegResourceList, RegFullResourceDescriptor,
                                     RegResourceRequirementsList, static_cast<RegistryValueType>(12) })
     {
-        EXPECT_EQ(L"Cannot resolve registry value data", Caught<Exception>([type] { Data(type, L"00"); }).GetFullMessage());
-        EXPECT_EQ(L"Cannot resolve registry value data", Caught<Exception>([type] { Text(type, Bytes{ 0, 0 }); }).GetFullMessage());
+        EXPECT_EQ(unresolved, TestSupport::FailureOf([type] { Data(type, L"00"); }));
+        EXPECT_EQ(unresolved, TestSupport::FailureOf([type] { Text(type, Bytes{ 0, 0 }); }));
     }
 }
 
@@ -218,7 +228,7 @@ TEST_F(RegistryKeyTest, EveryTextFormRoundTripsThroughTheRegistry)
     {
         const std::wstring name = L"raw" + std::to_wstring(type);
         registry.RegistrySetValueFromCurrentKey(name, Bytes{ 1, 2, 3 }, type);
-        EXPECT_EQ(std::make_pair(static_cast<DWORD>(type), (Bytes{ 1, 2, 3 })), RawValue(L"Values", name));
+        EXPECT_EQ(std::make_pair(static_cast<DWORD>(type), (Bytes{ 1, 2, 3 })), RawValue(name, L"Values"));
     }
     registry.RegistryCloseCurrentKey();
     registry.RegistryCloseCurrentKey();
