@@ -7,6 +7,7 @@
 #include <AesCipher.h>
 
 #include "Twofish.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -21,21 +22,16 @@ using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-std::string Hex(const unsigned char* bytes, std::size_t size)
+std::string Hex(const Bytes& bytes)
 {
     std::string text;
     char digits[3];
-    for (std::size_t i = 0; i < size; ++i)
+    for (unsigned char byte : bytes)
     {
-        std::snprintf(digits, sizeof(digits), "%02X", bytes[i]);
+        std::snprintf(digits, sizeof(digits), "%02X", byte);
         text += digits;
     }
     return text;
-}
-
-std::string Hex(const Bytes& bytes)
-{
-    return Hex(bytes.data(), bytes.size());
 }
 
 Bytes Sequence(std::size_t size, unsigned start = 0, unsigned step = 1)
@@ -82,73 +78,34 @@ Bytes ReferenceCfb1(const Bytes& key, Bytes data, bool decrypt)
     return data;
 }
 
-Bytes Encrypted(AesCipher& cipher, Bytes data)
-{
-    cipher.Encrypt(data);
-    return data;
-}
-
-Bytes Decrypted(AesCipher& cipher, Bytes data)
-{
-    cipher.Decrypt(data);
-    return data;
-}
-
-bool Bit(const Bytes& data, std::size_t n)
-{
-    return (data[n / 8] >> (7 - n % 8)) & 1;
-}
-
-std::string InvalidArgumentOf(std::size_t keySize)
-{
-    try
-    {
-        AesCipher cipher(Bytes(keySize, 0x11));
-        ADD_FAILURE() << "nothing was thrown for a key of " << keySize << " bytes";
-    }
-    catch (const std::invalid_argument& e)
-    {
-        return e.what();
-    }
-    return "";
-}
+Bytes Encrypted(AesCipher& cipher, Bytes data) { return cipher.Encrypt(data), data; }
+Bytes Decrypted(AesCipher& cipher, Bytes data) { return cipher.Decrypt(data), data; }
+bool Bit(const Bytes& data, std::size_t n) { return (data[n / 8] >> (7 - n % 8)) & 1; }
 
 } // namespace
 
 // The iterated tables: each ciphertext becomes the next plaintext, and the key takes the previous
-// plaintext in front of its own first bytes.
+// plaintext in front of its own first bytes. Columns: I = 1, 2, 5, 48, 49.
 TEST(Twofish, IteratedKnownAnswersForAllKeyLengths)
 {
-    struct Expected
-    {
-        std::size_t keyBytes;
-        const char* first;
-        const char* second;
-        const char* fifth;
-        const char* forty_eighth;
-        const char* last;
+    const struct { std::size_t keyBytes; const char* at[5]; } tables[] = {
+        { 16, { "9F589F5CF6122C32B6BFEC2F2AE8C35A", "D491DB16E7B1C39E86CB086B789F5419", "816D5BD0FAE35342BF2A7412C246F752",
+                "6B459286F3FFD28D49F15B1581B08E42", "5D9D4EEFFA9151575524F115815A12E0" } },
+        { 24, { "EFA71F788965BD4453F860178FC19101", "88B2B2706B105E36B446BB6D731A1E88", "7AFF7A70CA2FF28AC31DD8AE5DAAAB63",
+                "F0AB73301125FA21EF70BE5385FB76B6", "E75449212BEEF9F4A390BD860A640941" } },
+        { 32, { "57FF739D4DC92C1BD7FC01700CC8216F", "D43BB7556EA32E46F2A282B7D45B4E0D", "3059D6D61753B958D92F4781C8640E58",
+                "431058F4DBC7F734DA4F02F04CC4F459", "37FE26FF1CF66175F5DDF4C33B97A205" } },
     };
-    const Expected tables[] = {
-        { 16, "9F589F5CF6122C32B6BFEC2F2AE8C35A", "D491DB16E7B1C39E86CB086B789F5419", "816D5BD0FAE35342BF2A7412C246F752",
-          "6B459286F3FFD28D49F15B1581B08E42", "5D9D4EEFFA9151575524F115815A12E0" },
-        { 24, "EFA71F788965BD4453F860178FC19101", "88B2B2706B105E36B446BB6D731A1E88", "7AFF7A70CA2FF28AC31DD8AE5DAAAB63",
-          "F0AB73301125FA21EF70BE5385FB76B6", "E75449212BEEF9F4A390BD860A640941" },
-        { 32, "57FF739D4DC92C1BD7FC01700CC8216F", "D43BB7556EA32E46F2A282B7D45B4E0D", "3059D6D61753B958D92F4781C8640E58",
-          "431058F4DBC7F734DA4F02F04CC4F459", "37FE26FF1CF66175F5DDF4C33B97A205" },
-    };
-    for (const Expected& table : tables)
+    const int checked[] = { 1, 2, 5, 48, 49 };
+    for (const auto& table : tables)
     {
-        Bytes key(table.keyBytes, 0);
-        Bytes plain(16, 0);
-        Bytes cipherText(16);
-        for (int i = 1; i <= 49; ++i)
+        Bytes key(table.keyBytes, 0), plain(16, 0), cipherText(16);
+        for (int i = 1, next = 0; i <= 49; ++i)
         {
             Twofish::Store(Twofish(key.data(), key.size()).Encrypt(Twofish::Load(plain.data())), cipherText.data());
-            const char* expected = i == 1 ? table.first : i == 2 ? table.second : i == 5 ? table.fifth
-                                 : i == 48 ? table.forty_eighth : i == 49 ? table.last : nullptr;
-            if (expected != nullptr)
+            if (i == checked[next])
             {
-                EXPECT_EQ(expected, Hex(cipherText)) << table.keyBytes * 8 << "-bit key, I=" << i;
+                EXPECT_EQ(table.at[next++], Hex(cipherText)) << table.keyBytes * 8 << "-bit key, I=" << i;
             }
             key.insert(key.begin(), plain.begin(), plain.end());
             key.resize(table.keyBytes);
@@ -171,43 +128,33 @@ TEST(Twofish, IteratedKnownAnswersForAllKeyLengths)
     }
 }
 
-TEST(AesCipher, MatchesAPlainCfb1LoopForEveryKeySize)
+// Against the plain loop, and the ciphertexts that callers have stored: they must never change.
+TEST(AesCipher, MatchesAPlainCfb1LoopAndKeepsItsFixedCipherTexts)
 {
-    const Bytes keys[] = { Bytes(), Sequence(16), Sequence(32, 0xF0, 7) };
-    for (const Bytes& key : keys)
+    const std::string text = "Kelvo keeps this text secret.";
+    const struct { Bytes key; const char* fixed; } cases[] = {
+        { Bytes(), "CA468C0C92AC0F0F28C6D6A06766A3485A821DFC5A7EDD9D898AA1FF4A" },
+        { Sequence(16), "7E319BAA85625DE29F3B18B93D0CC464D19D340328737EC1D469F75E2D" },
+        { Sequence(32, 0xF0, 7), "98FD3C7910661B4100E328AF28C90CD468FF9BB5D22A52AFBA1F54AA8E" },
+    };
+    for (const auto& c : cases)
     {
-        AesCipher cipher(key);
+        AesCipher cipher(c.key);
+        EXPECT_EQ(c.fixed, Hex(Encrypted(cipher, Bytes(text.begin(), text.end())))) << c.key.size() << "-byte key";
         for (std::size_t size : { 0u, 1u, 3u, 15u, 16u, 17u, 100u })
         {
             const Bytes plain = Sequence(size, 0x41, 3);
             const Bytes cipherText = Encrypted(cipher, plain);
-            EXPECT_EQ(ReferenceCfb1(key, plain, false), cipherText) << key.size() << "-byte key, " << size << " bytes";
-            EXPECT_EQ(ReferenceCfb1(key, cipherText, true), Decrypted(cipher, cipherText));
+            EXPECT_EQ(ReferenceCfb1(c.key, plain, false), cipherText) << c.key.size() << "-byte key, " << size << " bytes";
+            EXPECT_EQ(ReferenceCfb1(c.key, cipherText, true), Decrypted(cipher, cipherText));
             EXPECT_EQ(plain, Decrypted(cipher, cipherText));
         }
     }
 }
 
-// Ciphertexts that callers have stored: they must never change.
-TEST(AesCipher, KeepsItsFixedCipherTexts)
-{
-    const std::string text = "Kelvo keeps this text secret.";
-    const Bytes plain(text.begin(), text.end());
-    AesCipher defaultKey{ Bytes() };
-    AesCipher key16(Sequence(16));
-    AesCipher key32(Sequence(32, 0xF0, 7));
-    EXPECT_EQ("CA468C0C92AC0F0F28C6D6A06766A3485A821DFC5A7EDD9D898AA1FF4A", Hex(Encrypted(defaultKey, plain)));
-    EXPECT_EQ("7E319BAA85625DE29F3B18B93D0CC464D19D340328737EC1D469F75E2D", Hex(Encrypted(key16, plain)));
-    EXPECT_EQ("98FD3C7910661B4100E328AF28C90CD468FF9BB5D22A52AFBA1F54AA8E", Hex(Encrypted(key32, plain)));
-}
-
 TEST(AesCipher, EachCallStartsAfreshAndKeepsTheLength)
 {
     AesCipher cipher(Sequence(16, 3));
-    Bytes empty;
-    cipher.Encrypt(empty);
-    cipher.Decrypt(empty);
-    EXPECT_TRUE(empty.empty());
     for (std::size_t size : { 1u, 15u, 16u, 17u, 1000u })
     {
         const Bytes plain = Sequence(size, 9, 5);
@@ -218,9 +165,8 @@ TEST(AesCipher, EachCallStartsAfreshAndKeepsTheLength)
         EXPECT_EQ(plain, Decrypted(cipher, once));
     }
     // A longer key with the same first 16 bytes (and so the same initial vector) differs.
-    const Bytes plain = Sequence(64);
     AesCipher longer(Sequence(32, 3));
-    EXPECT_NE(Encrypted(cipher, plain), Encrypted(longer, plain));
+    EXPECT_NE(Encrypted(cipher, Sequence(64)), Encrypted(longer, Sequence(64)));
 }
 
 TEST(AesCipher, AFlippedCipherBitGarblesOnlyTheNext128Bits)
@@ -236,19 +182,11 @@ TEST(AesCipher, AFlippedCipherBitGarblesOnlyTheNext128Bits)
         std::size_t garbled = 0;
         for (std::size_t n = 0; n < 8 * plain.size(); ++n)
         {
+            // Outside the window nothing changes, the flipped bit itself does, the 128 after it may.
             const bool differs = Bit(result, n) != Bit(plain, n);
-            if (n < flipped || n > flipped + 128)
-            {
-                EXPECT_FALSE(differs) << "bit " << n << " after flipping " << flipped;
-            }
-            else if (n == flipped)
-            {
-                EXPECT_TRUE(differs) << "the flipped bit itself";
-            }
-            else
-            {
-                garbled += differs ? 1 : 0;
-            }
+            const bool inWindow = n > flipped && n <= flipped + 128;
+            EXPECT_TRUE(inWindow || differs == (n == flipped)) << "bit " << n << " after flipping " << flipped;
+            garbled += inWindow && differs ? 1 : 0;
         }
         if (flipped + 128 < 8 * plain.size())
         {
@@ -257,17 +195,15 @@ TEST(AesCipher, AFlippedCipherBitGarblesOnlyTheNext128Bits)
     }
 }
 
-TEST(AesCipher, RejectsKeySizesWithTheirMessages)
+TEST(AesCipher, RejectsKeySizesWithTheirMessagesAndCopiesAreIndependent)
 {
-    EXPECT_EQ("Key size should be modulo 16.", InvalidArgumentOf(15));
-    EXPECT_EQ("Key size should be modulo 16.", InvalidArgumentOf(24));
-    EXPECT_EQ("Key size should be modulo 16.", InvalidArgumentOf(33));
-    EXPECT_EQ("Key size should be 16.", InvalidArgumentOf(48));
-    EXPECT_EQ("Key size should be 16.", InvalidArgumentOf(64));
-}
+    for (std::size_t size : { 15u, 24u, 33u, 48u, 64u })
+    {
+        EXPECT_EQ(size < 48 ? "Key size should be modulo 16." : "Key size should be 16.",
+                  TestSupport::WhatOf<std::invalid_argument>([size] { AesCipher{ Bytes(size, 0x11) }; }))
+            << size << " bytes";
+    }
 
-TEST(AesCipher, CopiesAreIndependentCiphers)
-{
     const Bytes plain = Sequence(40, 1);
     auto* original = new AesCipher(Sequence(16, 0x80));
     const Bytes expected = Encrypted(*original, plain);
@@ -279,7 +215,6 @@ TEST(AesCipher, CopiesAreIndependentCiphers)
     EXPECT_EQ(expected, Encrypted(copy, plain));
     EXPECT_EQ(expected, Encrypted(assigned, plain));
     EXPECT_NE(underDefaultKey, expected);
-
     assigned = *&assigned;
     EXPECT_EQ(plain, Decrypted(assigned, expected));
 }

@@ -14,11 +14,14 @@
 #include <HostApi/UniqueHandle.h>
 
 #include "SystemDigests.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <wincrypt.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -39,57 +42,28 @@ const std::wstring EmptySha256 = L"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b9
 
 std::wstring Upper(std::wstring text)
 {
-    for (wchar_t& c : text)
-    {
-        c = (c >= L'a' && c <= L'f') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-    }
-    return text;
+    return std::transform(text.begin(), text.end(), text.begin(), ::towupper), text;
 }
 
-// n bytes where byte i is i mod 251, as Support/SystemDigests.sh makes them.
-std::string Pattern(std::size_t size)
+UniqueKernelHandle Open(const std::wstring& path, DWORD access, DWORD share)
 {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-    {
-        bytes[i] = static_cast<char>(i % 251);
-    }
-    return bytes;
-}
-
-UniqueKernelHandle OpenForReading(const std::wstring& path)
-{
-    UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    EXPECT_TRUE(file.IsValid());
-    return file;
+    return UniqueKernelHandle(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 std::wstring Sha256OfFile(const std::wstring& path)
 {
-    return Sha2::CalculateSHA256HashOfFile(OpenForReading(path).Get());
+    return Sha2::CalculateSHA256HashOfFile(Open(path, GENERIC_READ, FILE_SHARE_READ).Get());
 }
 
-struct FileSystemFailure
+// The system error code of MD5's failure for path, which names path alone; what() must hold expected.
+int Md5FailureCode(const std::wstring& path, const char* expected)
 {
-    std::string what;
-    int code;
-    std::wstring path1;
-};
-
-FileSystemFailure Md5FailureOf(const std::wstring& path)
-{
-    try
-    {
-        MD5::ComputeHash(path);
-        ADD_FAILURE() << "nothing was thrown";
-    }
-    catch (const FileSystemException& e)
-    {
-        EXPECT_EQ(&std::system_category(), &e.code().category());
-        EXPECT_TRUE(e.path2().empty());
-        return { e.what(), e.code().value(), e.path1().wstring() };
-    }
-    return {};
+    const auto e = TestSupport::Caught<FileSystemException>([&] { MD5::ComputeHash(path); });
+    EXPECT_EQ(&std::system_category(), &e.code().category());
+    EXPECT_EQ(path, e.path1().wstring());
+    EXPECT_TRUE(e.path2().empty());
+    EXPECT_NE(std::string::npos, std::string(e.what()).find(expected)) << e.what();
+    return e.code().value();
 }
 
 // Every test owns a fresh directory of its own.
@@ -104,11 +78,7 @@ protected:
         std::filesystem::create_directories(m_directory);
     }
 
-    ~HashFiles() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_directory, ignored);
-    }
+    ~HashFiles() override { std::filesystem::remove_all(m_directory, m_ignored); }
 
     std::wstring Write(const std::wstring& name, const std::string& content)
     {
@@ -118,21 +88,16 @@ protected:
     }
 
     std::filesystem::path m_directory;
+    std::error_code m_ignored;
 };
 
 } // namespace
 
-TEST_F(HashFiles, PublishedExamples)
+TEST_F(HashFiles, PublishedExamplesAndTheSystemToolsAcrossBlockBoundaries)
 {
-    const struct
-    {
-        const char* text;
-        const wchar_t* md5;
-    } rfc1321[] = {
-        { "", L"D41D8CD98F00B204E9800998ECF8427E" },
-        { "a", L"0CC175B9C0F1B6A831C399E269772661" },
-        { "abc", L"900150983CD24FB0D6963F7D28E17F72" },
-        { "message digest", L"F96B697D7CB7938D525A2F31AAF161D0" },
+    const struct { std::string text; const wchar_t* md5; } rfc1321[] = {
+        { "", L"D41D8CD98F00B204E9800998ECF8427E" }, { "a", L"0CC175B9C0F1B6A831C399E269772661" },
+        { "abc", L"900150983CD24FB0D6963F7D28E17F72" }, { "message digest", L"F96B697D7CB7938D525A2F31AAF161D0" },
         { "abcdefghijklmnopqrstuvwxyz", L"C3FCD3D76192E4007DFB496CCA67E13B" },
         { "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", L"D174AB98D277D9F5A5611C2C9F419D9F" },
         { "12345678901234567890123456789012345678901234567890123456789012345678901234567890",
@@ -142,14 +107,8 @@ TEST_F(HashFiles, PublishedExamples)
     {
         EXPECT_EQ(example.md5, MD5::ComputeHash(Write(L"rfc1321.txt", example.text))) << example.text;
     }
-
-    const struct
-    {
-        std::string text;
-        const wchar_t* sha256;
-    } fips180[] = {
-        { "", EmptySha256.c_str() },
-        { "abc", L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad" },
+    const struct { std::string text; const wchar_t* sha256; } fips180[] = {
+        { "", EmptySha256.c_str() }, { "abc", L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad" },
         { "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
           L"248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1" },
         { std::string(1000000, 'a'), L"cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0" },
@@ -158,13 +117,16 @@ TEST_F(HashFiles, PublishedExamples)
     {
         EXPECT_EQ(example.sha256, Sha256OfFile(Write(L"fips180.txt", example.text))) << example.text.size() << " bytes";
     }
-}
 
-TEST_F(HashFiles, BothMatchTheSystemToolsAcrossBlockBoundaries)
-{
+    // Files of n bytes where byte i is i mod 251, as Support/SystemDigests.sh makes them.
     for (const SystemDigest& expected : SystemDigests)
     {
-        const std::wstring path = Write(std::to_wstring(expected.size) + L".bin", Pattern(expected.size));
+        std::string bytes(expected.size, '\0');
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+        {
+            bytes[i] = static_cast<char>(i % 251);
+        }
+        const std::wstring path = Write(std::to_wstring(expected.size) + L".bin", bytes);
         EXPECT_EQ(Upper(expected.md5), MD5::ComputeHash(path)) << expected.size << " bytes";
         EXPECT_EQ(expected.sha256, Sha256OfFile(path)) << expected.size << " bytes";
     }
@@ -172,27 +134,21 @@ TEST_F(HashFiles, BothMatchTheSystemToolsAcrossBlockBoundaries)
 
 TEST_F(HashFiles, Md5OpenFailuresCarryThePathAndTheCode)
 {
-    const std::wstring missing = (m_directory / L"missing.bin").wstring();
-    FileSystemFailure failure = Md5FailureOf(missing);
-    EXPECT_EQ(2, failure.code);
-    EXPECT_EQ(missing, failure.path1);
-    EXPECT_NE(std::string::npos, failure.what.find("CreateFile failed"));
+    EXPECT_EQ(2, Md5FailureCode((m_directory / L"missing.bin").wstring(), "CreateFile failed"));
 
     // Only other readers are tolerated: a writer that shares nothing keeps MD5 out.
     const std::wstring locked = Write(L"locked.bin", "abc");
     {
-        UniqueKernelHandle writer(::CreateFileW(locked.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        const UniqueKernelHandle writer = Open(locked, GENERIC_WRITE, 0);
         ASSERT_TRUE(writer.IsValid());
-        failure = Md5FailureOf(locked);
-        EXPECT_EQ(ERROR_SHARING_VIOLATION, failure.code);
-        EXPECT_EQ(locked, failure.path1);
+        EXPECT_EQ(ERROR_SHARING_VIOLATION, Md5FailureCode(locked, "CreateFile failed"));
     }
-    UniqueKernelHandle reader(::CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueKernelHandle reader = Open(locked, GENERIC_READ, FILE_SHARE_READ);
     EXPECT_EQ(L"900150983CD24FB0D6963F7D28E17F72", MD5::ComputeHash(locked));
     reader.Reset();
 
     // Closed after success: nobody holds the file any more.
-    EXPECT_TRUE(UniqueKernelHandle(::CreateFileW(locked.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)).IsValid());
+    EXPECT_TRUE(Open(locked, GENERIC_WRITE, 0).IsValid());
 }
 
 TEST(Md5, AReadFailureThrowsWithoutAPartialDigestAndClosesTheFile)
@@ -212,57 +168,38 @@ TEST(Md5, AReadFailureThrowsWithoutAPartialDigestAndClosesTheFile)
     // Handles are given out lowest free value first: MD5's file takes the value just released.
     const HANDLE next = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     ::CloseHandle(next);
-    const FileSystemFailure failure = Md5FailureOf(name);
+    const int code = Md5FailureCode(name, "ReadFile failed");
     sender.join();
     DWORD flags = 0;
     EXPECT_FALSE(::GetHandleInformation(next, &flags)) << "the file was not closed";
-    EXPECT_EQ(ERROR_BROKEN_PIPE, failure.code);
-    EXPECT_EQ(name, failure.path1);
-    EXPECT_NE(std::string::npos, failure.what.find("ReadFile failed"));
+    EXPECT_EQ(ERROR_BROKEN_PIPE, code);
 }
 
 TEST_F(HashFiles, Sha256ReadsFromThePositionToTheEndAndLeavesTheHandleOpen)
 {
-    const UniqueKernelHandle file = OpenForReading(Write(L"xyzabc.txt", "xyzabc"));
+    const UniqueKernelHandle file = Open(Write(L"xyzabc.txt", "xyzabc"), GENERIC_READ, FILE_SHARE_READ);
     LARGE_INTEGER position{};
     position.QuadPart = 3;
     ASSERT_TRUE(::SetFilePointerEx(file.Get(), position, nullptr, FILE_BEGIN));
     EXPECT_EQ(L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
               Sha2::CalculateSHA256HashOfFile(file.Get()));
-    LARGE_INTEGER now{};
-    ASSERT_TRUE(::SetFilePointerEx(file.Get(), LARGE_INTEGER{}, &now, FILE_CURRENT));
-    EXPECT_EQ(6, now.QuadPart);
+    ASSERT_TRUE(::SetFilePointerEx(file.Get(), LARGE_INTEGER{}, &position, FILE_CURRENT));
+    EXPECT_EQ(6, position.QuadPart);
     EXPECT_EQ(EmptySha256, Sha2::CalculateSHA256HashOfFile(file.Get()));
 
     // HostApi's failure arrives unchanged: a handle without read access.
-    const UniqueKernelHandle writeOnly(
-        ::CreateFileW(Write(L"w.txt", "w").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    try
-    {
-        Sha2::CalculateSHA256HashOfFile(writeOnly.Get());
-        FAIL() << "nothing was thrown";
-    }
-    catch (const Exception& e)
-    {
-        EXPECT_EQ(L"ReadFile failed (ErrorCode: 5)", e.GetFullMessage());
-        EXPECT_EQ(0u, e.GetSourceLocation().rfind(L"HostApi\\Source\\FileSystemOperation Line:", 0));
-    }
+    const UniqueKernelHandle writeOnly = Open(Write(L"w.txt", "w"), GENERIC_WRITE, 0);
+    const Exception e = TestSupport::Caught<Exception>([&] { Sha2::CalculateSHA256HashOfFile(writeOnly.Get()); });
+    EXPECT_EQ(L"ReadFile failed (ErrorCode: 5)", e.GetFullMessage());
+    EXPECT_EQ(0u, e.GetSourceLocation().rfind(L"HostApi\\Source\\FileSystemOperation Line:", 0));
 }
 
 TEST(HostApiCryptography, OperationsCheckTheirArgumentsAndGrowTheirBuffers)
 {
-    const auto errorCodeOf = [](auto call) -> std::uint64_t {
-        try
-        {
-            call();
-            ADD_FAILURE() << "nothing was thrown";
-        }
-        catch (const Exception& e)
-        {
-            EXPECT_EQ(0u, e.GetSourceLocation().rfind(L"HostApi\\Source\\", 0));
-            return e.GetErrorCode();
-        }
-        return 0;
+    const auto errorCodeOf = [](auto call) {
+        const Exception e = TestSupport::Caught<Exception>(call);
+        EXPECT_EQ(0u, e.GetSourceLocation().rfind(L"HostApi\\Source\\", 0));
+        return e.GetErrorCode();
     };
 
     auto context = Cryptography::AcquireContext(PROV_RSA_AES);

@@ -20,8 +20,7 @@ namespace {
 Values ValuesAt(Tree& tree)
 {
     Values values;
-    tree.GetValues(values);
-    return values;
+    return tree.GetValues(values), values;
 }
 
 // root: a (1) { x (2) }, b (3)
@@ -35,60 +34,31 @@ void Fill(Tree& tree)
     tree.GotoRootNode();
 }
 
-const std::size_t Deep = 1000000;
-
-// A chain of Deep nodes named n below the root, the cursor on the deepest one.
-void FillDeep(Tree& tree)
-{
-    for (std::size_t i = 0; i < Deep; ++i)
-    {
-        tree.AppendChild(L"n");
-        tree.Down(L"n");
-    }
-}
-
 } // namespace
 
-TEST(Tree, FreshTreeHasOnlyItsRoot)
+TEST(Tree, FreshTreeHasOnlyItsRootAndSiblingsGoInCodeUnitOrder)
 {
     Tree tree;
     EXPECT_EQ(L"", tree.GetKey());
-    EXPECT_FALSE(tree.Down());
-    EXPECT_FALSE(tree.Up());
-    EXPECT_FALSE(tree.NextSibling());
-    EXPECT_FALSE(tree.PreviousSibling());
-    EXPECT_FALSE(tree.Insert(L"x"));
-    EXPECT_FALSE(tree.Erase());
-    EXPECT_FALSE(tree.CurrentNodeHasSubNodes());
+    EXPECT_FALSE(tree.Down() || tree.Up() || tree.NextSibling() || tree.PreviousSibling() || tree.Insert(L"x") ||
+                 tree.Erase() || tree.CurrentNodeHasSubNodes() || tree.GotoSiblingNode(L"x"));
     EXPECT_TRUE(tree.GotoSiblingNode(L""));
-    EXPECT_FALSE(tree.GotoSiblingNode(L"x"));
-
     Tree named(L"root");
     EXPECT_EQ(L"root", named.GetKey());
-    EXPECT_TRUE(named.AppendChild(L"a"));
-    EXPECT_TRUE(named.GotoSiblingNode(L"root"));
+    EXPECT_TRUE(named.AppendChild(L"a") && named.GotoSiblingNode(L"root"));
     EXPECT_FALSE(named.GotoSiblingNode(L""));
-}
 
-TEST(Tree, SiblingsAreVisitedInCodeUnitOrder)
-{
-    Tree tree;
-    for (const wchar_t* key : { L"b", L"a", L"c", L"B" })
-    {
-        EXPECT_TRUE(tree.AppendChild(key));
-    }
+    EXPECT_TRUE(tree.AppendChild(L"b") && tree.AppendChild(L"a") && tree.AppendChild(L"c") && tree.AppendChild(L"B"));
     EXPECT_FALSE(tree.AppendChild(L"a", { L"lost" }));
     ASSERT_TRUE(tree.Down());
     EXPECT_EQ(L"B", tree.GetKey());
     EXPECT_FALSE(tree.PreviousSibling());
     EXPECT_TRUE(tree.NextSibling());
+    EXPECT_EQ(L"a", tree.GetKey());
     EXPECT_EQ(Values{}, ValuesAt(tree)); // the second AppendChild left a alone
-    EXPECT_TRUE(tree.NextSibling());
-    EXPECT_TRUE(tree.NextSibling());
+    EXPECT_TRUE(tree.NextSibling() && tree.NextSibling());
+    EXPECT_FALSE(tree.NextSibling() || tree.GotoSiblingNode(L"z"));
     EXPECT_EQ(L"c", tree.GetKey());
-    EXPECT_FALSE(tree.NextSibling());
-    EXPECT_EQ(L"c", tree.GetKey());
-    EXPECT_FALSE(tree.GotoSiblingNode(L"z"));
     EXPECT_TRUE(tree.Up());
     EXPECT_EQ(L"", tree.GetKey());
 }
@@ -108,11 +78,7 @@ TEST(Tree, InsertReplacesSiblingsAndEraseMovesUp)
     EXPECT_TRUE(tree.Insert(L"a"));
     EXPECT_EQ(L"a", tree.GetKey());
     EXPECT_EQ(Values{}, ValuesAt(tree));
-    EXPECT_TRUE(tree.AddValue(L"v"));
-
-    ASSERT_TRUE(tree.AppendChild(L"g"));
-    ASSERT_TRUE(tree.Down(L"g"));
-    EXPECT_TRUE(tree.Erase());
+    EXPECT_TRUE(tree.AddValue(L"v") && tree.AppendChild(L"g") && tree.Down(L"g") && tree.Erase());
     EXPECT_EQ(L"a", tree.GetKey());
     EXPECT_FALSE(tree.CurrentNodeHasSubNodes());
     EXPECT_TRUE(tree.Erase());
@@ -126,8 +92,7 @@ TEST(Tree, SetKeyMovesTheNodeWithItsSubtree)
     Tree tree;
     Fill(tree);
     ASSERT_TRUE(tree.Down(L"a"));
-    EXPECT_FALSE(tree.SetKey(L"a"));
-    EXPECT_FALSE(tree.SetKey(L"b"));
+    EXPECT_FALSE(tree.SetKey(L"a") || tree.SetKey(L"b"));
     EXPECT_EQ(L"a", tree.GetKey());
     EXPECT_TRUE(tree.SetKey(L"c"));
     EXPECT_EQ(L"c", tree.GetKey());
@@ -137,16 +102,14 @@ TEST(Tree, SetKeyMovesTheNodeWithItsSubtree)
     EXPECT_EQ(L"b", tree.GetKey());
     EXPECT_FALSE(tree.PreviousSibling());
     // The subtree came along, and its parent links lead back up.
-    ASSERT_TRUE(tree.GotoSiblingNode(L"c"));
-    ASSERT_TRUE(tree.Down(L"x"));
+    ASSERT_TRUE(tree.GotoSiblingNode(L"c") && tree.Down(L"x"));
     EXPECT_EQ(Values{ L"2" }, ValuesAt(tree));
     EXPECT_TRUE(tree.Up());
     EXPECT_EQ(L"c", tree.GetKey());
-    EXPECT_TRUE(tree.Up());
-    EXPECT_TRUE(tree.SetKey(L"root"));
+    EXPECT_TRUE(tree.Up() && tree.SetKey(L"root"));
 }
 
-TEST(Tree, CopiesShareNothingWithTheirSource)
+TEST(Tree, CopiesShareNothingWithTheirSourceAndCompareRegardlessOfOrder)
 {
     Tree source;
     Fill(source);
@@ -154,13 +117,11 @@ TEST(Tree, CopiesShareNothingWithTheirSource)
     Tree copy(source);
     EXPECT_EQ(L"", copy.GetKey()); // whole tree, cursor on the root
     EXPECT_TRUE(copy.CompareTrees(source));
-    ASSERT_TRUE(copy.Down(L"b"));
-    ASSERT_TRUE(copy.AddValue(L"more"));
+    ASSERT_TRUE(copy.Down(L"b") && copy.AddValue(L"more"));
     EXPECT_FALSE(copy.CompareTrees(source));
 
     Tree assigned(L"old");
     assigned = source;
-    EXPECT_TRUE(assigned.CompareTrees(source));
     EXPECT_EQ(L"", assigned.GetKey());
     assigned = assigned;
     EXPECT_TRUE(assigned.CompareTrees(source));
@@ -178,95 +139,86 @@ TEST(Tree, CopiesShareNothingWithTheirSource)
     EXPECT_TRUE(reordered.CompareActualTreeNode(source));
     reordered.SetValue({ L"3", L"4" });
     source.SetValue({ L"4", L"3" });
-    EXPECT_FALSE(reordered.CompareActualTreeNode(source));
-    EXPECT_FALSE(reordered.CompareTrees(source));
+    EXPECT_FALSE(reordered.CompareActualTreeNode(source) || reordered.CompareTrees(source));
 }
 
-TEST(Tree, CopySubTreeNeedsAnEmptyTarget)
+TEST(Tree, CopySubTreeNeedsAnEmptyTargetAndAppendSubTreeMergesUnderTheCursor)
 {
     Tree source;
     Fill(source);
     ASSERT_TRUE(source.Down(L"a"));
-    Tree target(L"t");
-    ASSERT_TRUE(target.AppendChild(L"keep"));
-    ASSERT_TRUE(target.Down(L"keep"));
+    Tree target(L"t"), untouched(L"t"), empty(L"t"), expected(L"a");
+    ASSERT_TRUE(target.AppendChild(L"keep") && target.Down(L"keep"));
     EXPECT_FALSE(source.CopySubTree(target));
-    Tree untouched(L"t");
     untouched.AppendChild(L"keep");
     EXPECT_TRUE(target.CompareTrees(untouched));
-
-    Tree empty(L"t");
     EXPECT_TRUE(source.CopySubTree(empty));
-    Tree expected(L"a");
     expected.SetValue({ L"1" });
     expected.AppendChild(L"x", { L"2" });
     EXPECT_TRUE(empty.CompareTrees(expected));
-}
 
-TEST(Tree, AppendSubTreeMergesUnderTheCursor)
-{
-    Tree source;
-    Fill(source);
-    Tree target;
-    ASSERT_TRUE(target.AppendChild(L"a", { L"mine" }));
-    EXPECT_TRUE(target.AppendSubTree(source));
+    Tree merged;
+    source.GotoRootNode();
+    ASSERT_TRUE(merged.AppendChild(L"a", { L"mine" }));
+    EXPECT_TRUE(merged.AppendSubTree(source));
     // An empty source root adds no node of its own; an existing child keeps its values.
-    EXPECT_EQ(L"", target.GetKey());
-    ASSERT_TRUE(target.Down(L"a"));
-    EXPECT_EQ(Values{ L"mine" }, ValuesAt(target));
-    ASSERT_TRUE(target.Down(L"x"));
-    EXPECT_EQ(Values{ L"2" }, ValuesAt(target));
+    EXPECT_EQ(L"", merged.GetKey());
+    ASSERT_TRUE(merged.Down(L"a"));
+    EXPECT_EQ(Values{ L"mine" }, ValuesAt(merged));
+    ASSERT_TRUE(merged.Down(L"x"));
+    EXPECT_EQ(Values{ L"2" }, ValuesAt(merged));
 
     Tree named(L"n");
     named.SetValue({ L"v" });
     named.AppendChild(L"c");
-    target.GotoRootNode();
-    EXPECT_TRUE(target.AppendSubTree(named));
-    EXPECT_EQ(L"n", target.GetKey()); // the cursor moved to the new node
-    EXPECT_EQ(Values{ L"v" }, ValuesAt(target));
-    EXPECT_TRUE(target.Down(L"c"));
+    merged.GotoRootNode();
+    EXPECT_TRUE(merged.AppendSubTree(named));
+    EXPECT_EQ(L"n", merged.GetKey()); // the cursor moved to the new node
+    EXPECT_EQ(Values{ L"v" }, ValuesAt(merged));
+    EXPECT_TRUE(merged.Down(L"c"));
     // A cursor node equal to the source root takes the children directly.
     Tree same(L"c");
     same.AppendChild(L"d");
-    EXPECT_TRUE(target.AppendSubTree(same));
-    EXPECT_EQ(L"c", target.GetKey());
-    EXPECT_TRUE(target.Down(L"d"));
-    EXPECT_TRUE(target.AppendSubTree(target));
-    EXPECT_EQ(L"", target.GetKey());
+    EXPECT_TRUE(merged.AppendSubTree(same));
+    EXPECT_EQ(L"c", merged.GetKey());
+    EXPECT_TRUE(merged.Down(L"d") && merged.AppendSubTree(merged));
+    EXPECT_EQ(L"", merged.GetKey());
 }
 
 TEST(Tree, MillionLevelTreesNeverExhaustTheStack)
 {
+    const std::size_t deepest = 1000000;
     // At most two deep trees live at a time: building one is mostly the cost of fresh memory.
     auto deep = std::make_unique<Tree>();
-    FillDeep(*deep);
+    for (std::size_t i = 0; i < deepest; ++i)
+    {
+        deep->AppendChild(L"n");
+        deep->Down(L"n");
+    }
     ASSERT_TRUE(deep->AddValue(L"bottom"));
     deep->GotoRootNode();
     {
         Tree copy(*deep);
         EXPECT_TRUE(copy.CompareTrees(*deep));
-        ASSERT_TRUE(copy.Down());
-        EXPECT_TRUE(copy.SetKey(L"renamed"));
+        ASSERT_TRUE(copy.Down() && copy.SetKey(L"renamed"));
         EXPECT_FALSE(copy.CompareTrees(*deep));
         copy = *deep;
         EXPECT_TRUE(copy.CompareTrees(*deep));
     }
     {
         Tree target;
-        EXPECT_TRUE(deep->CopySubTree(target));
-        EXPECT_TRUE(target.CompareTrees(*deep));
+        EXPECT_TRUE(deep->CopySubTree(target) && target.CompareTrees(*deep));
     }
     {
         Tree graft;
-        EXPECT_TRUE(graft.AppendSubTree(*deep));
-        EXPECT_TRUE(graft.CompareTrees(*deep));
+        EXPECT_TRUE(graft.AppendSubTree(*deep) && graft.CompareTrees(*deep));
     }
     deep.reset();
 
     // The node class on its own: Initialize, operator== and destruction.
     auto top = std::make_shared<Tree::TreeNode>();
     Tree::TreeNode* bottom = top.get();
-    for (std::size_t i = 0; i < Deep; ++i)
+    for (std::size_t i = 0; i < deepest; ++i)
     {
         auto child = std::make_shared<Tree::TreeNode>();
         child->setKey(L"k");
