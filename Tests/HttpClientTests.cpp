@@ -26,31 +26,6 @@ std::wstring Url(const LoopbackHttpServer& server, const std::wstring& path)
     return L"http://127.0.0.1:" + std::to_wstring(server.Port()) + path;
 }
 
-// Records where a request would go, and goes no further.
-class RecordingClient : public WinHTTPClient
-{
-public:
-    RecordingClient() : WinHTTPClient(false)
-    {
-    }
-
-    std::wstring target;
-
-protected:
-    InternetHandle DoConnect(const InternetHandle& session, const std::wstring& host, unsigned short port) override
-    {
-        target = host + L":" + std::to_wstring(port);
-        return WinHTTPClient::DoConnect(session, host, port);
-    }
-
-    InternetHandle DoOpenRequest(const InternetHandle& /*connection*/, const std::wstring& path, const std::wstring& verb,
-                                 bool secure) override
-    {
-        target += L" " + verb + L" " + path + (secure ? L" TLS" : L"");
-        throw Kelvo::Utilities::Exception(L"recorded", 1, KELVO_SOURCE_LOCATION(L"Tests\\HttpClientTests"));
-    }
-};
-
 // Sets the browser proxy list of the user running the tests, both as the Internet Settings
 // values and as the default connection's settings record that WinHTTP reads, and removes them
 // at the end.
@@ -73,9 +48,6 @@ public:
                           static_cast<DWORD>(bytes.size()));
     }
 
-    ScopedBrowserProxy(const ScopedBrowserProxy&) = delete;
-    ScopedBrowserProxy& operator=(const ScopedBrowserProxy&) = delete;
-
     ~ScopedBrowserProxy()
     {
         ::RegDeleteKeyValueW(HKEY_CURRENT_USER, Key, L"ProxyEnable");
@@ -85,19 +57,38 @@ public:
 
 private:
     static constexpr const wchar_t* Key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-    static constexpr const wchar_t* ConnectionsKey =
-        L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
+    static constexpr const wchar_t* ConnectionsKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
 };
 
-// Counts its own sends and the statuses it receives.
-class CountingClient : public WinHTTPClient
+// Records where its requests go and the statuses it receives; told to stop, goes no further
+// than opening a request.
+class TestClient : public WinHTTPClient
 {
 public:
     using WinHTTPClient::WinHTTPClient;
 
+    bool stop = false;
+    std::wstring target;
     std::string statuses;
 
 protected:
+    InternetHandle DoConnect(const InternetHandle& session, const std::wstring& host, unsigned short port) override
+    {
+        target = host + L":" + std::to_wstring(port);
+        return WinHTTPClient::DoConnect(session, host, port);
+    }
+
+    InternetHandle DoOpenRequest(const InternetHandle& connection, const std::wstring& path, const std::wstring& verb,
+                                 bool secure) override
+    {
+        target += L" " + verb + L" " + path + (secure ? L" TLS" : L"");
+        if (stop)
+        {
+            throw Kelvo::Utilities::Exception(L"recorded", 1, KELVO_SOURCE_LOCATION(L"Tests\\HttpClientTests"));
+        }
+        return WinHTTPClient::DoOpenRequest(connection, path, verb, secure);
+    }
+
     void DoReceiveResponse(const InternetHandle& request) override
     {
         WinHTTPClient::DoReceiveResponse(request);
@@ -107,62 +98,41 @@ protected:
 
 } // namespace
 
-TEST(HttpClient, ParseUrl)
+TEST(HttpClient, UrlsAndSchemes)
 {
-    struct Case
+    // scheme|host|path|port; the path starts as "-". A colon in the path or query is no port.
+    const wchar_t* const cases[][2] = {
+        {L"https://h/x", L"https|h|/x|0"}, {L"http://h:8080/a", L"http|h|/a|8080"}, {L"http://h", L"http|h|-|0"},
+        {L"http://h:81/a?b=c", L"http|h|/a?b=c|81"}, {L"h:82/p", L"|h|/p|82"}, {L"http://h/a:b", L"http|h|/a:b|0"},
+        {L"http://h/a?t=10:30", L"http|h|/a?t=10:30|0"}, {L"http://h:65537/", L"http|h|/|1"}};
+    for (const auto& c : cases)
     {
-        const wchar_t* url;
-        const wchar_t* expected; // scheme|host|path|port; the path starts as "-"
-    } const cases[] = {
-        {L"https://h/x", L"https|h|/x|0"},
-        {L"http://h:8080/a", L"http|h|/a|8080"},
-        {L"http://h", L"http|h|-|0"},
-        {L"http://h:81/a?b=c", L"http|h|/a?b=c|81"},
-        {L"h:82/p", L"|h|/p|82"},
-        // A colon in the path or query is no port.
-        {L"http://h/a:b", L"http|h|/a:b|0"},
-        {L"http://h/a?t=10:30", L"http|h|/a?t=10:30|0"},
-        {L"http://h:65537/", L"http|h|/|1"},
-    };
-    for (const Case& c : cases)
-    {
-        std::wstring scheme = L"-";
-        std::wstring host = L"-";
-        std::wstring path = L"-";
+        std::wstring scheme = L"-", host = L"-", path = L"-";
         unsigned short port = 7;
-        WinHTTPClient::ParseUrl(c.url, &scheme, &host, &path, &port);
-        EXPECT_EQ(c.expected, scheme + L"|" + host + L"|" + path + L"|" + std::to_wstring(port)) << c.url;
+        WinHTTPClient::ParseUrl(c[0], &scheme, &host, &path, &port);
+        EXPECT_EQ(c[1], scheme + L"|" + host + L"|" + path + L"|" + std::to_wstring(port)) << c[0];
     }
     WinHTTPClient::ParseUrl(L"http://h:1/", nullptr, nullptr, nullptr, nullptr);
     EXPECT_THROW(WinHTTPClient::ParseUrl(L"http://h:x/", nullptr, nullptr, nullptr, nullptr), std::invalid_argument);
     EXPECT_THROW(WinHTTPClient::ParseUrl(L"http://h:99999999999/", nullptr, nullptr, nullptr, nullptr), std::out_of_range);
-}
 
-TEST(HttpClient, SchemeChoosesPortAndTls)
-{
-    struct Case
+    // The scheme chooses port and TLS: where each request would go.
+    const wchar_t* const targets[][2] = {{L"https://h/x", L"h:443 POST /x TLS"},
+                                         {L"http://h:8080/x", L"h:8080 POST /x"},
+                                         {L"https://h:8443", L"h:8443 POST  TLS"},
+                                         {L"HTTPS://h/x", L"h:80 POST /x"}};
+    for (const auto& c : targets)
     {
-        const wchar_t* url;
-        const wchar_t* expected;
-    } const cases[] = {
-        {L"https://h/x", L"h:443 POST /x TLS"},
-        {L"http://h:8080/x", L"h:8080 POST /x"},
-        {L"https://h:8443", L"h:8443 POST  TLS"},
-        {L"HTTPS://h/x", L"h:80 POST /x"},
-    };
-    for (const Case& c : cases)
-    {
-        RecordingClient client;
-        EXPECT_EQ(L"recorded|1|Tests\\HttpClientTests", FailureOf([&] { client.ExecutePostRequest(c.url); }));
-        EXPECT_EQ(c.expected, client.target);
+        TestClient client(false);
+        client.stop = true;
+        EXPECT_EQ(L"recorded|1|Tests\\HttpClientTests", FailureOf([&] { client.ExecutePostRequest(c[0]); }));
+        EXPECT_EQ(c[1], client.target);
     }
     // On the wire: https opens with a TLS record, even on an explicit port.
     LoopbackHttpServer server;
     WinHTTPClient client(false);
-    const std::wstring url = L"https://127.0.0.1:" + std::to_wstring(server.Port()) + L"/";
-    EXPECT_NE(L"", FailureOf([&] { client.ExecutePostRequest(url); }));
-    ASSERT_EQ(1u, server.Requests().size());
-    EXPECT_EQ("\x16", server.Requests()[0]);
+    EXPECT_NE(L"", FailureOf([&] { client.ExecutePostRequest(L"https" + Url(server, L"/").substr(4)); }));
+    EXPECT_EQ(std::vector<std::string>{"\x16"}, server.Requests());
 }
 
 TEST(HttpClient, PostArrivesByteExact)
@@ -180,7 +150,6 @@ TEST(HttpClient, PostArrivesByteExact)
     // Without headers the block holds Content-Length alone; the same body is sent again.
     client.ClearHeaders();
     client.ExecutePostRequest(Url(server, L"/again"));
-    EXPECT_EQ(200u, client.GetHttpStatusCode());
 
     const std::vector<std::string> requests = server.Requests();
     ASSERT_EQ(2u, requests.size());
@@ -192,8 +161,7 @@ TEST(HttpClient, PostArrivesByteExact)
         EXPECT_EQ(0u, request.find(i == 0 ? "POST /submit?x=1 HTTP/1.1\r\n" : "POST /again HTTP/1.1\r\n"));
         EXPECT_EQ(body, request.substr(headEnd + 4));
         const std::string head = request.substr(0, headEnd + 2);
-        const std::string length = "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n";
-        EXPECT_NE(std::string::npos, head.find(length)) << head;
+        EXPECT_NE(std::string::npos, head.find("\r\nContent-Length: " + std::to_string(body.size()) + "\r\n")) << head;
         EXPECT_EQ(head.find("Content-Length"), head.rfind("Content-Length")) << head;
         EXPECT_EQ(i == 0, head.find("\r\nX-Id: 5\r\nX-Name: kelvo\r\n") != std::string::npos) << head;
         EXPECT_NE(std::string::npos, head.find("\r\nUser-Agent: KelvoTest\r\n")) << head;
@@ -205,39 +173,27 @@ TEST(HttpClient, ResponsesOfEverySize)
     LoopbackHttpServer server;
     WinHTTPClient client(false);
     std::string euros;
-    for (int i = 0; i < 5000; ++i)
-    {
-        euros += "a\xE2\x82\xAC"; // 4 bytes, so that multi-byte characters straddle every read
-    }
     std::wstring euroText;
     for (int i = 0; i < 5000; ++i)
     {
+        euros += "a\xE2\x82\xAC"; // 4 bytes, so that multi-byte characters straddle every read
         euroText += L"a\u20AC";
     }
-    const std::string big(5u << 20, 'k');
-    struct Case
+    const std::wstring big(5u << 20, L'k');
+    // 20,000 bytes, 5 MiB, a failure status that keeps the last good response, and nothing.
+    const struct
     {
-        const std::string* body;
+        unsigned int status;
+        std::string body;
         std::wstring expected;
-    } const cases[] = {{&euros, euroText}, {&big, std::wstring(big.size(), L'k')}};
-    for (const Case& c : cases)
+    } cases[] = {{200, euros, euroText}, {200, std::string(big.size(), 'k'), big}, {500, "broken", big}, {200, "", L""}};
+    for (const auto& c : cases)
     {
-        server.SetReply(200, *c.body);
+        server.SetReply(static_cast<int>(c.status), c.body);
         client.ExecutePostRequest(Url(server, L"/"));
-        EXPECT_EQ(200u, client.GetHttpStatusCode());
-        EXPECT_TRUE(c.expected == client.GetHttpResponse()) << client.GetHttpResponse().size();
+        EXPECT_EQ(c.status, client.GetHttpStatusCode());
+        EXPECT_TRUE(c.expected == client.GetHttpResponse()) << c.status << ": " << client.GetHttpResponse().size();
     }
-
-    // A failure status keeps the last good response.
-    server.SetReply(500, "broken");
-    client.ExecutePostRequest(Url(server, L"/"));
-    EXPECT_EQ(500u, client.GetHttpStatusCode());
-    EXPECT_EQ(big.size(), client.GetHttpResponse().size());
-
-    server.SetReply(200, "");
-    client.ExecutePostRequest(Url(server, L"/"));
-    EXPECT_EQ(200u, client.GetHttpStatusCode());
-    EXPECT_EQ(L"", client.GetHttpResponse());
 
     // A body past 64 MiB is refused, the response kept.
     server.SetReply(200, std::string((64u << 20) + 1, 'x'));
@@ -247,10 +203,7 @@ TEST(HttpClient, ResponsesOfEverySize)
     server.SetReply(200, "");
 
     // Nobody listening: the send fails, status and response stay.
-    const unsigned short closedPort = [] {
-        LoopbackHttpServer gone;
-        return gone.Port();
-    }();
+    const unsigned short closedPort = LoopbackHttpServer().Port();
     EXPECT_EQ(L"WinHTTP: Failed to send request|12029|Source\\WinHTTPClient",
               FailureOf([&] { client.ExecutePostRequest(L"http://127.0.0.1:" + std::to_wstring(closedPort) + L"/"); }));
     EXPECT_EQ(200u, client.GetHttpStatusCode());
@@ -263,7 +216,7 @@ TEST(HttpClient, ProxyAuthenticationIsRetriedOnce)
     proxy.SetReply(200, "through");
     const std::wstring target = L"http://127.0.0.1:9/p";
     {
-        CountingClient client(L"127.0.0.1", proxy.Port(), L"user", L"secret", L"Kelvo");
+        TestClient client(L"127.0.0.1", proxy.Port(), L"user", L"secret", L"Kelvo");
         client.ExecutePostRequest(target);
         EXPECT_EQ("407 200 ", client.statuses);
         EXPECT_EQ(L"through", client.GetHttpResponse());
@@ -278,7 +231,7 @@ TEST(HttpClient, ProxyAuthenticationIsRetriedOnce)
     }
     const unsigned int handlesBefore = OpenHandleCount();
     {
-        CountingClient client(L"127.0.0.1", proxy.Port(), L"user", L"wrong", L"Kelvo");
+        TestClient client(L"127.0.0.1", proxy.Port(), L"user", L"wrong", L"Kelvo");
         client.ExecutePostRequest(target);
         EXPECT_EQ("407 407 ", client.statuses);
         EXPECT_EQ(407u, client.GetHttpStatusCode());
@@ -289,15 +242,12 @@ TEST(HttpClient, ProxyAuthenticationIsRetriedOnce)
 
 TEST(HttpClient, BrowserProxyTakesTheHttpsEntry)
 {
+    for (const char* list : {"http=127.0.0.1:1;https=127.0.0.1:8443;ftp=127.0.0.1:2", "ftp=127.0.0.1:2;https=127.0.0.1:8443"})
+    {
+        const ScopedBrowserProxy proxy(list);
+        EXPECT_EQ(L"https=127.0.0.1:8443", WinHTTPClient::GetProxyNameFromIE()) << list;
+    }
     LoopbackHttpServer server;
-    {
-        const ScopedBrowserProxy proxy("http=127.0.0.1:1;https=127.0.0.1:8443;ftp=127.0.0.1:2");
-        EXPECT_EQ(L"https=127.0.0.1:8443", WinHTTPClient::GetProxyNameFromIE());
-    }
-    {
-        const ScopedBrowserProxy proxy("ftp=127.0.0.1:2;https=127.0.0.1:8443");
-        EXPECT_EQ(L"https=127.0.0.1:8443", WinHTTPClient::GetProxyNameFromIE());
-    }
     {
         // One proxy for every protocol is no https entry: the client goes direct.
         const ScopedBrowserProxy proxy("127.0.0.1:1");

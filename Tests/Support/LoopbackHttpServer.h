@@ -5,17 +5,16 @@
 // one connection at a time, "Connection: close" on every answer. It records every request as it
 // arrived (head and body) and answers with the status and body it was given. Told to demand
 // proxy credentials, it answers 407 to every request without the expected Proxy-Authorization,
-// standing in for an authenticating forward proxy. Requests that open with a TLS record are
-// recorded as the single byte 0x16 and dropped.
+// standing in for an authenticating forward proxy. Requests that open with a TLS record, or end
+// before their head does, are recorded as their first byte and dropped.
 //
 #pragma once
 
 #include <winsock2.h>
-#include <ws2tcpip.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -40,9 +39,6 @@ public:
         m_thread = std::thread([this] { Serve(); });
     }
 
-    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
-    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
-
     ~LoopbackHttpServer()
     {
         m_stop = true;
@@ -63,7 +59,7 @@ public:
         m_body = body;
     }
 
-    // credentials: the Base64 of user:password; empty to serve as an origin server again.
+    // credentials: the Base64 of user:password.
     void DemandProxyCredentials(const std::string& credentials)
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
@@ -89,13 +85,19 @@ private:
             if (::select(0, &readable, nullptr, nullptr, &wait) == 1)
             {
                 const SOCKET connection = ::accept(m_listener, nullptr, nullptr);
-                if (connection != INVALID_SOCKET)
-                {
-                    Answer(connection);
-                    ::closesocket(connection);
-                }
+                Answer(connection);
+                ::closesocket(connection);
             }
         }
+    }
+
+    // A TLS record's first byte, or a head and as many body bytes as its Content-Length says.
+    static bool Complete(const std::string& request, std::size_t headEnd)
+    {
+        const std::size_t at = request.find("\r\nContent-Length: ");
+        return request.rfind('\x16', 0) == 0 ||
+               (headEnd != std::string::npos &&
+                request.size() >= headEnd + 4 + (at < headEnd ? std::strtoul(request.c_str() + at + 18, nullptr, 10) : 0));
     }
 
     void Answer(SOCKET connection)
@@ -103,83 +105,30 @@ private:
         const DWORD timeout = 10000;
         ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
         std::string request;
-        std::size_t headEnd = std::string::npos;
-        while (headEnd == std::string::npos)
-        {
-            if (!Receive(connection, request) || request[0] == '\x16')
-            {
-                Record(request.substr(0, 1));
-                return;
-            }
-            headEnd = request.find("\r\n\r\n");
-        }
-        const std::size_t length = ContentLength(request.substr(0, headEnd + 2));
-        while (request.size() < headEnd + 4 + length && Receive(connection, request))
-        {
-        }
-        Record(request);
-        std::string head;
-        std::string body;
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            const bool authorised = m_credentials.empty() ||
-                                    request.find("\r\nProxy-Authorization: Basic " + m_credentials + "\r\n") < headEnd;
-            if (authorised)
-            {
-                head = "HTTP/1.1 " + std::to_string(m_status) + (m_status == 200 ? " OK" : " Failed") + "\r\n";
-                body = m_body;
-            }
-            else
-            {
-                head = "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic realm=\"kelvo\"\r\n";
-            }
-        }
-        head += "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n";
-        Send(connection, head + body);
-        ::shutdown(connection, SD_SEND);
-    }
-
-    static bool Receive(SOCKET connection, std::string& into)
-    {
         char block[65536];
-        const int received = ::recv(connection, block, sizeof(block), 0);
-        if (received <= 0)
+        for (int got = 0; !Complete(request, request.find("\r\n\r\n")) && (got = ::recv(connection, block, sizeof(block), 0)) > 0;)
         {
-            return false;
+            request.append(block, static_cast<std::size_t>(got));
         }
-        into.append(block, static_cast<std::size_t>(received));
-        return true;
-    }
-
-    static void Send(SOCKET connection, const std::string& bytes)
-    {
-        for (std::size_t sent = 0; sent < bytes.size();)
-        {
-            const int chunk = ::send(connection, bytes.data() + sent, static_cast<int>(std::min<std::size_t>(bytes.size() - sent, 1 << 20)), 0);
-            if (chunk <= 0)
-            {
-                return;
-            }
-            sent += static_cast<std::size_t>(chunk);
-        }
-    }
-
-    static std::size_t ContentLength(const std::string& head)
-    {
-        const std::string name = "\r\ncontent-length: ";
-        std::string lower = head;
-        for (char& c : lower)
-        {
-            c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
-        }
-        const std::size_t at = lower.find(name);
-        return at == std::string::npos ? 0 : std::stoul(head.substr(at + name.size()));
-    }
-
-    void Record(const std::string& request)
-    {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_requests.push_back(request);
+        const std::size_t headEnd = request.find("\r\n\r\n");
+        m_requests.push_back(request.rfind('\x16', 0) == 0 || headEnd == std::string::npos ? request.substr(0, 1) : request);
+        if (m_requests.back().size() < 2)
+        {
+            return;
+        }
+        const bool authorised = m_credentials.empty() ||
+                                request.find("\r\nProxy-Authorization: Basic " + m_credentials + "\r\n") < headEnd;
+        const std::string body = authorised ? m_body : "";
+        const std::string reply = (authorised ? "HTTP/1.1 " + std::to_string(m_status) + " Reply\r\n"
+                                              : "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic realm=\"kelvo\"\r\n") +
+                                  "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+        int chunk = 1;
+        for (std::size_t sent = 0; sent < reply.size() && chunk > 0; sent += static_cast<std::size_t>(std::max(chunk, 0)))
+        {
+            chunk = ::send(connection, reply.data() + sent, static_cast<int>(std::min<std::size_t>(reply.size() - sent, 1 << 20)), 0);
+        }
+        ::shutdown(connection, SD_SEND);
     }
 
     SOCKET m_listener = INVALID_SOCKET;
