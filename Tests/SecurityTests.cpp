@@ -60,20 +60,21 @@ Entries ExplicitEntries(PACL dacl)
     return dacl ? entries : Entries{ L"null" };
 }
 
-// The owner and the explicit entries of a named object, as Windows reads them.
+// The owner and the explicit entries of a named object, or of handle's object, as Windows reads them.
 struct Security
 {
     std::wstring owner;
     Entries entries;
 };
 
-Security SecurityOf(const std::wstring& name, SE_OBJECT_TYPE type = SE_FILE_OBJECT)
+Security SecurityOf(const std::wstring& name, SE_OBJECT_TYPE type = SE_FILE_OBJECT, HANDLE handle = nullptr)
 {
     PSID owner = nullptr;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD status = ::GetNamedSecurityInfoW(name.c_str(), type, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                                 &owner, nullptr, &dacl, nullptr, &descriptor);
+    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    const DWORD status = handle ? ::GetSecurityInfo(handle, type, what, &owner, nullptr, &dacl, nullptr, &descriptor)
+                                : ::GetNamedSecurityInfoW(name.c_str(), type, what, &owner, nullptr, &dacl, nullptr, &descriptor);
     EXPECT_EQ(0u, status);
     Security security{ SidText(owner), ExplicitEntries(dacl) };
     ::LocalFree(descriptor);
@@ -137,15 +138,7 @@ TEST(EventAccessControl, NamedEventsAreSignalledAcrossThreadsAndProcesses)
     }
 
     // The administrators' event holds exactly the Administrators entry; everybody's has no list.
-    const auto daclOf = [](const SharedHandle& event) {
-        PACL dacl = nullptr;
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        EXPECT_EQ(0u, ::GetSecurityInfo(event.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                        &dacl, nullptr, &descriptor));
-        const Entries entries = ExplicitEntries(dacl);
-        ::LocalFree(descriptor);
-        return entries;
-    };
+    const auto daclOf = [](const SharedHandle& event) { return SecurityOf(L"", SE_KERNEL_OBJECT, event.get()).entries; };
     EXPECT_EQ(Entries{ L"null" }, daclOf(EventAccessControl::CreateEventEverybody(true, false, UniqueName(L"e2"))));
     const Entries admin = daclOf(EventAccessControl::CreateEventAdmin(true, false, UniqueName(L"a2")));
     ASSERT_EQ(1u, admin.size());
