@@ -10,6 +10,7 @@
 #include <HostApi/User.h>
 
 #include "ExplicitAccessEntry.h"
+#include "FileSystemTest.h"
 #include "OpenHandles.h"
 #include "PrivilegeGuard.h"
 #include "TestSupport.h"
@@ -20,7 +21,6 @@
 #include <psapi.h>
 #include <sddl.h>
 
-#include <filesystem>
 #include <regex>
 #include <string>
 #include <thread>
@@ -37,11 +37,7 @@ using Entries = std::vector<std::wstring>;
 std::wstring SidText(PSID sid)
 {
     LPWSTR text = nullptr;
-    if (!sid || !::ConvertSidToStringSidW(sid, &text))
-    {
-        return L"(none)";
-    }
-    const std::wstring result = text;
+    const std::wstring result = sid && ::ConvertSidToStringSidW(sid, &text) ? text : L"(none)";
     ::LocalFree(text);
     return result;
 }
@@ -49,12 +45,8 @@ std::wstring SidText(PSID sid)
 // "SID mask" of every explicit allow entry of dacl, in order; "null" for a null list.
 Entries ExplicitEntries(PACL dacl)
 {
-    if (!dacl)
-    {
-        return { L"null" };
-    }
     Entries entries;
-    for (DWORD i = 0; i < dacl->AceCount; ++i)
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i)
     {
         ACCESS_ALLOWED_ACE* ace = nullptr;
         ::GetAce(dacl, i, reinterpret_cast<void**>(&ace));
@@ -65,23 +57,24 @@ Entries ExplicitEntries(PACL dacl)
             entries.push_back(SidText(&ace->SidStart) + mask);
         }
     }
-    return entries;
+    return dacl ? entries : Entries{ L"null" };
 }
 
-// The owner and the explicit entries of a named object, as Windows reads them.
+// The owner and the explicit entries of a named object, or of handle's object, as Windows reads them.
 struct Security
 {
     std::wstring owner;
     Entries entries;
 };
 
-Security SecurityOf(const std::wstring& name, SE_OBJECT_TYPE type = SE_FILE_OBJECT)
+Security SecurityOf(const std::wstring& name, SE_OBJECT_TYPE type = SE_FILE_OBJECT, HANDLE handle = nullptr)
 {
     PSID owner = nullptr;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD status = ::GetNamedSecurityInfoW(name.c_str(), type, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                                 &owner, nullptr, &dacl, nullptr, &descriptor);
+    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    const DWORD status = handle ? ::GetSecurityInfo(handle, type, what, &owner, nullptr, &dacl, nullptr, &descriptor)
+                                : ::GetNamedSecurityInfoW(name.c_str(), type, what, &owner, nullptr, &dacl, nullptr, &descriptor);
     EXPECT_EQ(0u, status);
     Security security{ SidText(owner), ExplicitEntries(dacl) };
     ::LocalFree(descriptor);
@@ -136,32 +129,16 @@ TEST(EventAccessControl, NamedEventsAreSignalledAcrossThreadsAndProcesses)
         }).join();
         EXPECT_EQ(WAIT_OBJECT_0, EventAccessControl::WaitForSingleObjectEx(event, 5000, false));
 
-        std::wstring command = L"\"" + TestSupport::BesideTheTests(L"EventSignaller.exe") + L"\" " + name;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION child{};
-        ASSERT_TRUE(::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
-        const Kelvo::HostApi::UniqueKernelHandle process(child.hProcess), thread(child.hThread);
-        EXPECT_EQ(WAIT_OBJECT_0, EventAccessControl::WaitForSingleObjectEx(event, 10000, false));
-        DWORD exitCode = 99;
-        ::WaitForSingleObject(child.hProcess, 10000);
-        ::GetExitCodeProcess(child.hProcess, &exitCode);
-        EXPECT_EQ(0u, exitCode);
+        // The child opens the event by name and signals it; an auto-reset event stays signalled until a wait.
+        EXPECT_EQ(0ul, Tools::RunWait(TestSupport::BesideTheTests(L"EventSignaller.exe"), name));
+        EXPECT_EQ(WAIT_OBJECT_0, EventAccessControl::WaitForSingleObjectEx(event, 0, false));
 
         EXPECT_TRUE(EventAccessControl::ResetEvent(event));
         EXPECT_TRUE(EventAccessControl::PulseEvent(event));
     }
 
     // The administrators' event holds exactly the Administrators entry; everybody's has no list.
-    const auto daclOf = [](const SharedHandle& event) {
-        PACL dacl = nullptr;
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        EXPECT_EQ(0u, ::GetSecurityInfo(event.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                        &dacl, nullptr, &descriptor));
-        const Entries entries = ExplicitEntries(dacl);
-        ::LocalFree(descriptor);
-        return entries;
-    };
+    const auto daclOf = [](const SharedHandle& event) { return SecurityOf(L"", SE_KERNEL_OBJECT, event.get()).entries; };
     EXPECT_EQ(Entries{ L"null" }, daclOf(EventAccessControl::CreateEventEverybody(true, false, UniqueName(L"e2"))));
     const Entries admin = daclOf(EventAccessControl::CreateEventAdmin(true, false, UniqueName(L"a2")));
     ASSERT_EQ(1u, admin.size());
@@ -217,28 +194,14 @@ TEST(SystemUtilities, PrivilegesModulesAndHostApiArguments)
 
 namespace {
 
-class FileSecurity : public ::testing::Test
+class FileSecurity : public FileSystemTest
 {
 protected:
     void SetUp() override
     {
-        const std::wstring unique = File::GetTempFileNameW();
-        File::Delete(unique);
-        m_dir = unique + L".security";
-        std::filesystem::create_directory(m_dir);
+        FileSystemTest::SetUp();
         File::WriteAllBytes(In(L"a"), { 1 });
         File::WriteAllBytes(In(L"b"), { 2 });
-        m_everyone = Authorization::AllocateAndInitializeSid(SECURITY_WORLD_SID_AUTHORITY, { SECURITY_WORLD_RID });
-    }
-
-    void TearDown() override
-    {
-        std::filesystem::remove_all(m_dir);
-    }
-
-    std::wstring In(const std::wstring& name) const
-    {
-        return Path::Combine(m_dir, name);
     }
 
     // Wine keeps a file's security descriptor in an extended attribute of the Linux file;
@@ -249,13 +212,18 @@ protected:
         return SecurityOf(In(L"a")).entries == Entries{ L"S-1-1-0 001F01FF" };
     }
 
-    std::wstring m_dir;
-    std::shared_ptr<Kelvo::HostApi::_Sid> m_everyone;
+    void Copy(const wchar_t* from, const wchar_t* to, SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION) const
+    {
+        AuthorizationUtilities::CopySecurityDescriptor(In(from), SE_FILE_OBJECT, In(to), SE_FILE_OBJECT, what);
+    }
+
+    const std::shared_ptr<Kelvo::HostApi::_Sid> m_everyone =
+        Authorization::AllocateAndInitializeSid(SECURITY_WORLD_SID_AUTHORITY, { SECURITY_WORLD_RID });
 };
 
 } // namespace
 
-TEST_F(FileSecurity, FailuresPassOnAndPrivilegesAreRestored)
+TEST_F(FileSecurity, FailuresRestorePrivilegesAndListsAreReadBack)
 {
     // A list the caller may write: the owner stays, no privilege is touched.
     const std::wstring owner = SecurityOf(In(L"a")).owner;
@@ -265,34 +233,23 @@ TEST_F(FileSecurity, FailuresPassOnAndPrivilegesAreRestored)
     EXPECT_EQ(privileges, PrivilegeStates());
 
     // A failing copy passes HostApi's failure on and still disables the privileges it enabled.
-    EXPECT_EQ(L"GetNamedSecurityInfoW failed|2|HostApi\\Source\\Authorization", FailureOf([&] {
-                  AuthorizationUtilities::CopySecurityDescriptor(In(L"missing"), SE_FILE_OBJECT, In(L"b"), SE_FILE_OBJECT,
-                                                                 DACL_SECURITY_INFORMATION);
-              }));
-    EXPECT_EQ(L"SetNamedSecurityInfoW failed|2|HostApi\\Source\\Authorization", FailureOf([&] {
-                  AuthorizationUtilities::CopySecurityDescriptor(In(L"a"), SE_FILE_OBJECT, In(L"missing"), SE_FILE_OBJECT,
-                                                                 DACL_SECURITY_INFORMATION);
-              }));
+    EXPECT_EQ(L"GetNamedSecurityInfoW failed|2|HostApi\\Source\\Authorization", FailureOf([&] { Copy(L"missing", L"b"); }));
+    EXPECT_EQ(L"SetNamedSecurityInfoW failed|2|HostApi\\Source\\Authorization", FailureOf([&] { Copy(L"a", L"missing"); }));
     EXPECT_EQ(L"SetNamedSecurityInfoW failed|2|HostApi\\Source\\Authorization",
               FailureOf([&] { AuthorizationUtilities::ChangeOwnerToAdministratorGroup(In(L"missing")); }));
     EXPECT_EQ(privileges, PrivilegeStates());
-}
 
-TEST_F(FileSecurity, OwnershipAndCopiedListsAreReadBack)
-{
     if (!ListsAreStored())
     {
         GTEST_SKIP() << "Wine keeps no file security descriptor here (a written DACL does not read back): "
                         "its server needs extended-attribute support, built in and on the file system";
     }
-    const std::vector<unsigned char> privileges = PrivilegeStates();
     // Other explicit entries give way to exactly the two.
     AuthorizationUtilities::ChangeOwnerToAdministratorGroup(In(L"a"));
     const Entries expected{ L"S-1-1-32 80000000", L"S-1-5-32-544 10000000" };
     EXPECT_EQ(expected, SecurityOf(In(L"a")).entries);
     EXPECT_NE(expected, SecurityOf(In(L"b")).entries);
-    AuthorizationUtilities::CopySecurityDescriptor(In(L"a"), SE_FILE_OBJECT, In(L"b"), SE_FILE_OBJECT,
-                                                   DACL_SECURITY_INFORMATION);
+    Copy(L"a", L"b");
     EXPECT_EQ(expected, SecurityOf(In(L"b")).entries);
     EXPECT_EQ(privileges, PrivilegeStates());
 }
@@ -301,12 +258,8 @@ TEST_F(FileSecurity, NoStructureOrHandleLeaksOnAnyPath)
 {
     const auto cycle = [&] {
         AuthorizationUtilities::ChangeOwnerToAdministratorGroup(In(L"a"));
-        AuthorizationUtilities::CopySecurityDescriptor(In(L"a"), SE_FILE_OBJECT, In(L"b"), SE_FILE_OBJECT,
-                                                       OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION);
-        FailureOf([&] {
-            AuthorizationUtilities::CopySecurityDescriptor(In(L"missing"), SE_FILE_OBJECT, In(L"b"), SE_FILE_OBJECT,
-                                                           DACL_SECURITY_INFORMATION);
-        });
+        Copy(L"a", L"b", OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION);
+        FailureOf([&] { Copy(L"missing", L"b"); });
         EventAccessControl::CreateEventAdmin(false, false, L"");
         UserUtilities().GetUserSidFromCurrentProcess();
     };
@@ -321,7 +274,7 @@ TEST_F(FileSecurity, NoStructureOrHandleLeaksOnAnyPath)
     EXPECT_LT(PagefileUsage() - memory, 64 * 1024); // a leaked SID per call would be 10,000 heap blocks
 }
 
-TEST(UserUtilities, SidsElevationAndTheStub)
+TEST(UserUtilities, SidsElevationTheStubAndTheConsoleUser)
 {
     UserUtilities user;
     const std::wregex sid(L"S-1-5(-[0-9]+)+");
@@ -329,27 +282,23 @@ TEST(UserUtilities, SidsElevationAndTheStub)
     EXPECT_TRUE(std::regex_match(process, sid)) << process;
     EXPECT_TRUE(!user.IsElevated() || user.AreAdminRightsAvailable());
 
-    UserUtilitiesSTUB stub;
-    IUserUtilities& identity = stub;
-    EXPECT_EQ(L"", identity.GetUserSidFromCurrentUser());
-    EXPECT_EQ(L"", identity.GetUserSidFromCurrentProcess());
-    stub.SetUserSid(L"S-1-5-21-1-2-3-1001", 5);
-    EXPECT_EQ(L"GetUserSidFromCurrentUser failed.|5|Source\\UserUtilitiesSTUB",
-              FailureOf([&] { identity.GetUserSidFromCurrentUser(); }));
-    EXPECT_EQ(L"GetUserSidFromCurrentUser failed.|5|Source\\UserUtilitiesSTUB",
-              FailureOf([&] { identity.GetUserSidFromCurrentProcess(); }));
-    stub.SetUserSid(L"S-1-5-18", 0);
-    EXPECT_EQ(L"S-1-5-18", identity.GetUserSidFromCurrentUser());
-    EXPECT_EQ(L"S-1-5-18", identity.GetUserSidFromCurrentProcess());
-}
+    // Both questions of the stub give the same answers.
+    for (const auto get : { &IUserUtilities::GetUserSidFromCurrentUser, &IUserUtilities::GetUserSidFromCurrentProcess })
+    {
+        UserUtilitiesSTUB stub;
+        IUserUtilities& identity = stub;
+        EXPECT_EQ(L"", (identity.*get)());
+        stub.SetUserSid(L"S-1-5-21-1-2-3-1001", 5);
+        EXPECT_EQ(L"GetUserSidFromCurrentUser failed.|5|Source\\UserUtilitiesSTUB", FailureOf([&] { (identity.*get)(); }));
+        stub.SetUserSid(L"S-1-5-18", 0);
+        EXPECT_EQ(L"S-1-5-18", (identity.*get)());
+    }
 
-TEST(UserUtilities, ActiveConsoleSessionUser)
-{
     // The console session's user needs session support that Wine may lack.
     try
     {
-        const std::wstring console = UserUtilities().GetUserSidFromCurrentUser();
-        EXPECT_TRUE(std::regex_match(console, std::wregex(L"S-1-5(-[0-9]+)+"))) << console;
+        const std::wstring console = user.GetUserSidFromCurrentUser();
+        EXPECT_TRUE(std::regex_match(console, sid)) << console;
         EXPECT_TRUE(Kelvo::HostApi::User::GetUserHandleFromActiveSession());
     }
     catch (const Exception& e)

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -39,21 +40,6 @@ std::wstring NewFolder(const std::wstring& name)
     File::Delete(folder + L"\\report.txt");
     return folder;
 }
-
-// Stops and deletes the service at the end of the test, whatever happened.
-struct ServiceCleanup
-{
-    std::wstring name;
-
-    ~ServiceCleanup()
-    {
-        const ServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-        const ServiceHandle service(::OpenServiceW(manager, name.c_str(), SERVICE_STOP | DELETE));
-        SERVICE_STATUS status{};
-        ::ControlService(service, SERVICE_CONTROL_STOP, &status);
-        ::DeleteService(service);
-    }
-};
 
 bool Reaches(ServiceUtilities& service, ServiceState state)
 {
@@ -85,9 +71,26 @@ std::wstring ConfigurationOf(const std::wstring& name)
 TEST(ServiceUtilities, InstallStartStopChangeAndRemoveARealService)
 {
     const std::wstring name = L"KelvoTestService" + Pid;
-    const ServiceCleanup cleanup{ name };
-    // The first call to the manager opens what the process keeps for its later calls.
-    ASSERT_EQ(ServiceStateNotInstalled, ServiceUtilities(name).GetStatus());
+    // Stops and deletes the service at the end of the test, whatever happened.
+    const std::shared_ptr<void> cleanup(nullptr, [&](void*) {
+        const ServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+        const ServiceHandle service(::OpenServiceW(manager, name.c_str(), SERVICE_STOP | DELETE));
+        SERVICE_STATUS status{};
+        ::ControlService(service, SERVICE_CONTROL_STOP, &status);
+        ::DeleteService(service);
+    });
+    // Failures carry the Windows code and their origin. The first call to the manager opens what
+    // the process keeps for its later calls.
+    EXPECT_EQ(L"Service name should not be empty!|87|Source\\ServiceUtilities", FailureOf([] { ServiceUtilities(L""); }));
+    ServiceUtilities missing(name);
+    ASSERT_EQ(ServiceStateNotInstalled, missing.GetStatus());
+    const std::wstring notInstalled = L"OpenServiceW failed|1060|Source\\ServiceUtilities";
+    EXPECT_EQ(notInstalled, FailureOf([&] { missing.Start(); }));
+    EXPECT_EQ(notInstalled, FailureOf([&] { missing.Stop(); }));
+    EXPECT_EQ(notInstalled, FailureOf([&] {
+                  missing.ChangeConfiguration(0, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+              }));
+    EXPECT_EQ(L"OpenServiceW failed|1060|HostApi\\Source\\Service", FailureOf([&] { missing.Remove(); }));
     const unsigned int handlesBefore = OpenHandleCount();
     {
         ServiceUtilities service(name);
@@ -115,25 +118,18 @@ TEST(ServiceUtilities, InstallStartStopChangeAndRemoveARealService)
     EXPECT_EQ(handlesBefore, OpenHandleCount());
 }
 
-TEST(ServiceUtilities, FailuresCarryTheWindowsCodeAndTheirOrigin)
+TEST(Tools, ExitCodesArgumentsPathsAndStartDirectory)
 {
-    EXPECT_EQ(L"Service name should not be empty!|87|Source\\ServiceUtilities",
-              FailureOf([] { ServiceUtilities(L""); }));
-    ServiceUtilities missing(L"KelvoNoSuchService" + Pid);
-    EXPECT_EQ(ServiceStateNotInstalled, missing.GetStatus());
-    EXPECT_EQ(ServiceStateNotInstalled, missing.GetStatus());
-    const std::wstring notInstalled = L"OpenServiceW failed|1060|Source\\ServiceUtilities";
-    EXPECT_EQ(notInstalled, FailureOf([&] { missing.Start(); }));
-    EXPECT_EQ(notInstalled, FailureOf([&] { missing.Stop(); }));
-    EXPECT_EQ(notInstalled, FailureOf([&] {
-                  missing.ChangeConfiguration(0, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-              }));
-    EXPECT_EQ(L"OpenServiceW failed|1060|HostApi\\Source\\Service", FailureOf([&] { missing.Remove(); }));
-}
+    // A program starts in the caller's directory.
+    const std::wstring folder = NewFolder(L"Kelvo \u00dcn\u00efc\u00f8d\u00e9 \u0436 ");
+    wchar_t before[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
+    const unsigned long code = Tools::RunWait(Child, L"0 report.txt");
+    ::SetCurrentDirectoryW(before);
+    EXPECT_EQ(0ul, code);
+    EXPECT_EQ(folder, File::ReadAllUnicodeLines(folder + L"\\report.txt").at(0));
 
-TEST(Tools, ExitCodesArgumentsAndPaths)
-{
-    const std::wstring folder = NewFolder(L"Kelvo Tools ");
     const std::wstring to = L" \"" + folder + L"\\report.txt\" ";
     EXPECT_EQ(3ul, Tools::RunWait(Child, L"  3" + to + L"\"a b\" \"say \\\"hi\\\"\"  "));
     const std::vector<std::wstring> lines = File::ReadAllUnicodeLines(folder + L"\\report.txt");
@@ -157,18 +153,6 @@ TEST(Tools, ExitCodesArgumentsAndPaths)
     EXPECT_TRUE(Tools::Run(Child, L"3" + to));
     EXPECT_FALSE(Tools::Run(Child + L".missing", L""));
     EXPECT_EQ(handlesBefore, OpenHandleCount());
-}
-
-TEST(Tools, ProgramsStartInTheCallersDirectory)
-{
-    const std::wstring folder = NewFolder(L"Kelvo \u00dcn\u00efc\u00f8d\u00e9 \u0436 ");
-    wchar_t before[MAX_PATH] = {};
-    ::GetCurrentDirectoryW(MAX_PATH, before);
-    ASSERT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
-    const unsigned long code = Tools::RunWait(Child, L"0 report.txt");
-    ::SetCurrentDirectoryW(before);
-    EXPECT_EQ(0ul, code);
-    EXPECT_EQ(folder, File::ReadAllUnicodeLines(folder + L"\\report.txt").at(0));
 }
 
 TEST(Tools, ElevatedStartsNeedAnApartmentThread)
