@@ -119,15 +119,22 @@ void AppendEightBitLine(std::vector<unsigned char>& bytes, const std::wstring& l
     bytes.push_back('\n');
 }
 
-void AppendUnicodeLine(std::vector<unsigned char>& bytes, const std::wstring& line)
+void AppendUtf16LittleEndian(std::vector<unsigned char>& bytes, const std::wstring& text, wchar_t terminator)
 {
-    for (wchar_t c : line)
-    {
+    const auto append = [&bytes](wchar_t c) {
         bytes.push_back(static_cast<unsigned char>(c & 0xFF));
         bytes.push_back(static_cast<unsigned char>((c >> 8) & 0xFF));
+    };
+    for (wchar_t c : text)
+    {
+        append(c);
     }
-    bytes.push_back(0x0A);
-    bytes.push_back(0x00);
+    append(terminator);
+}
+
+void AppendUnicodeLine(std::vector<unsigned char>& bytes, const std::wstring& line)
+{
+    AppendUtf16LittleEndian(bytes, line, L'\n');
 }
 
 std::vector<unsigned char> UnicodeLinesStart()

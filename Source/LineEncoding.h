@@ -14,6 +14,9 @@ namespace Utilities {
 // The line and CR LF, one byte per character: U+00NN is byte NN, anything above U+00FF is '?',
 // and an LF inside the line becomes CR LF (text mode).
 void AppendEightBitLine(std::vector<unsigned char>& bytes, const std::wstring& line);
+// The text's code units little-endian, then the code unit terminator: the byte form of UTF-16
+// text in files and in registry values.
+void AppendUtf16LittleEndian(std::vector<unsigned char>& bytes, const std::wstring& text, wchar_t terminator);
 // The line's code units little-endian, then U+000A.
 void AppendUnicodeLine(std::vector<unsigned char>& bytes, const std::wstring& line);
 // The two bytes FF FE that open a file of little-endian UTF-16 lines.

@@ -3,6 +3,8 @@
 //
 #include "RegistryUtilities.h"
 
+#include "LineEncoding.h"
+
 #include <HostApi/UniqueHandle.h>
 
 #include <utility>
@@ -99,13 +101,7 @@ const wchar_t* RootDisplayName(RegistryRootKey root)
 // Code units, low byte first, and the closing NUL.
 void AppendString(std::vector<unsigned char>& data, const std::wstring& text)
 {
-    for (wchar_t unit : text)
-    {
-        data.push_back(static_cast<unsigned char>(unit & 0xFF));
-        data.push_back(static_cast<unsigned char>((unit >> 8) & 0xFF));
-    }
-    data.push_back(0);
-    data.push_back(0);
+    AppendUtf16LittleEndian(data, text, L'\0');
 }
 
 wchar_t CodeUnitAt(const std::vector<unsigned char>& data, std::size_t offset)
