@@ -10,6 +10,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace Kelvo {
 namespace Utilities {
@@ -28,7 +29,9 @@ Enumerator Enumerate(const std::wstring& path, bool folders)
     std::wstring pattern(std::max<std::size_t>(MAX_PATH, path.size() + 10), L'\0');
     ::PathCombineW(&pattern[0], path.c_str(), L"*.*");
     pattern.resize(std::char_traits<wchar_t>::length(pattern.c_str()));
-    return Enumerator(new IteratorFolder(pattern, folders), new IteratorFolder());
+    std::unique_ptr<IteratorFolder> begin(new IteratorFolder(pattern, folders));
+    std::unique_ptr<IteratorFolder> end(new IteratorFolder());
+    return Enumerator(begin.release(), end.release());
 }
 
 } // namespace

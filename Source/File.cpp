@@ -7,6 +7,7 @@
 #include "FileSystemException.h"
 #include "LineEncoding.h"
 #include "Path.h"
+#include "Utf16.h"
 #include "Win32Exception.h"
 
 #include <HostApi/UniqueHandle.h>
@@ -93,15 +94,6 @@ std::vector<std::wstring> SplitLines(const std::wstring& text)
     return lines;
 }
 
-bool IsHighSurrogate(wchar_t unit)
-{
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool IsLowSurrogate(wchar_t unit)
-{
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 } // namespace
 

@@ -3,6 +3,7 @@
 //
 #include "RegistryUtilities.h"
 
+#include "HexText.h"
 #include "LineEncoding.h"
 
 #include <HostApi/UniqueHandle.h>
@@ -529,7 +530,6 @@ std::vector<unsigned char> RegistryUtilities::ConvertBinaryTypesToValueData(cons
 
 std::wstring RegistryUtilities::ConvertValueDataToBinaryTypes(const std::vector<unsigned char>& data)
 {
-    const wchar_t* const digits = L"0123456789ABCDEF";
     std::wstring text;
     text.reserve(data.size() * 4);
     for (std::size_t i = 0; i < data.size(); ++i)
@@ -538,8 +538,7 @@ std::wstring RegistryUtilities::ConvertValueDataToBinaryTypes(const std::vector<
         {
             text += m_s_binaryValueSeparator;
         }
-        text += digits[data[i] >> 4];
-        text += digits[data[i] & 0x0F];
+        text += ToHexText<wchar_t>(&data[i], 1, HexCase::Upper);
     }
     return text;
 }

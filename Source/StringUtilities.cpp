@@ -3,6 +3,8 @@
 //
 #include "StringUtilities.h"
 
+#include "Utf16.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -108,15 +110,6 @@ void MapCase(std::wstring& text, DWORD mapping)
     text.swap(mapped);
 }
 
-bool IsHighSurrogate(unsigned int unit)
-{
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool IsLowSurrogate(unsigned int unit)
-{
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 // Decodes one UTF-8 sequence starting at input[i] (before end), advancing i. Rejects everything
 // that is not well-formed UTF-8: stray continuation bytes, cut or broken sequences, overlong
