@@ -2,7 +2,8 @@
 // HttpClientTests.cpp
 //
 // The HTTP client against a server inside this program on 127.0.0.1, which also stands in for
-// an authenticating proxy.
+// an authenticating proxy, and against HTTPS servers that the suite's fixture starts on the
+// Linux side.
 //
 #include <KelvoUtilities.h>
 
@@ -12,7 +13,10 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <wincrypt.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
@@ -58,6 +62,54 @@ public:
 private:
     static constexpr const wchar_t* Key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
     static constexpr const wchar_t* ConnectionsKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
+};
+
+// A certificate among the current user's trusted roots (their registry store) while the object
+// lives. (Windows asks the user before adding to it; Wine does not.)
+class ScopedTrustedRoot
+{
+public:
+    explicit ScopedTrustedRoot(const std::vector<unsigned char>& der)
+        : m_store(::CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root"))
+    {
+        // Written to the registry at once, where the certificate checks look, not at closing.
+        if (!::CertAddEncodedCertificateToStore(m_store, X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()),
+                                                CERT_STORE_ADD_REPLACE_EXISTING, &m_certificate) ||
+            !::CertControlStore(m_store, 0, CERT_STORE_CTRL_COMMIT, nullptr))
+        {
+            Release();
+        }
+    }
+
+    ScopedTrustedRoot(const ScopedTrustedRoot&) = delete;
+    ScopedTrustedRoot& operator=(const ScopedTrustedRoot&) = delete;
+
+    ~ScopedTrustedRoot()
+    {
+        Release();
+        ::CertCloseStore(m_store, 0);
+    }
+
+    bool Added() const
+    {
+        return m_certificate != nullptr;
+    }
+
+private:
+    void Release()
+    {
+        if (m_certificate != nullptr)
+        {
+            const DWORD error = ::GetLastError();
+            ::CertDeleteCertificateFromStore(m_certificate); // also frees the context
+            ::CertControlStore(m_store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+            ::SetLastError(error);
+            m_certificate = nullptr;
+        }
+    }
+
+    HCERTSTORE m_store;
+    PCCERT_CONTEXT m_certificate = nullptr;
 };
 
 // Records where its requests go and the statuses it receives; told to stop, goes no further
@@ -259,4 +311,45 @@ TEST(HttpClient, BrowserProxyTakesTheHttpsEntry)
     EXPECT_EQ(L"", WinHTTPClient::GetProxyNameFromIE());
     ASSERT_EQ(1u, server.Requests().size());
     EXPECT_EQ(0u, server.Requests()[0].find("POST /direct HTTP/1.1\r\n"));
+}
+
+TEST(HttpClient, HttpsToATrustedServer)
+{
+    // HTTPS servers on the Linux side that answer with the request they received, started by
+    // the suite's fixture, each with its own self-signed certificate.
+    const char* const folder = std::getenv("KELVO_TLS_SERVER");
+    if (folder == nullptr)
+    {
+        GTEST_SKIP() << "KELVO_TLS_SERVER is not set: the HTTPS echo servers run only under CTest";
+    }
+    const std::string narrow = folder;
+    const std::wstring directory(narrow.begin(), narrow.end()); // a Z: path of the build tree
+    const std::vector<unsigned char> ports = Kelvo::Utilities::File::ReadAllBytes(directory + L"\\ports");
+    const auto space = std::find(ports.begin(), ports.end(), ' ');
+    ASSERT_NE(ports.end(), space);
+    const std::wstring trustedPort(ports.begin(), space), strangerPort(space + 1, ports.end());
+    WinHTTPClient client(false, L"KelvoTest");
+    client.AddHeader(L"X-Id", 7);
+    client.SetCommandBody(L"sicher \u20AC");
+    {
+        // Wine's chain engine reads the trusted roots once, when a program first opens the whole
+        // root store, so the certificate goes straight into the user's registry part of it before
+        // this program's first HTTPS request. Wine matches the server's name against the DNS
+        // names of a certificate only, not its IP addresses: the address is "localhost".
+        const ScopedTrustedRoot root(Kelvo::Utilities::File::ReadAllBytes(directory + L"\\trusted-cert.der"));
+        ASSERT_TRUE(root.Added()) << ::GetLastError();
+        client.ExecutePostRequest(L"https://localhost:" + trustedPort + L"/secure?x=1");
+        EXPECT_EQ(200u, client.GetHttpStatusCode());
+        const std::wstring echo = client.GetHttpResponse();
+        EXPECT_EQ(0u, echo.find(L"POST /secure?x=1 HTTP/1.1\r\n")) << echo;
+        EXPECT_NE(std::wstring::npos, echo.find(L"\r\nX-Id: 7\r\nContent-Length: 10\r\n")) << echo;
+        ASSERT_LE(12u, echo.size());
+        EXPECT_EQ(L"\r\n\r\nsicher \u20AC", echo.substr(echo.size() - 12)) << echo;
+
+        // A certificate nobody trusts ends the request; the last response stays. (Wine reports
+        // it as a failed secure channel, 12157; Windows as a secure failure, 12175.)
+        EXPECT_EQ(L"WinHTTP: Failed to send request|12157|Source\\WinHTTPClient",
+                  FailureOf([&] { client.ExecutePostRequest(L"https://localhost:" + strangerPort + L"/"); }));
+        EXPECT_EQ(echo, client.GetHttpResponse());
+    }
 }

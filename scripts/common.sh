@@ -33,6 +33,9 @@ install_packages() {
     [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
     command -v flock >/dev/null || need+=(util-linux)
     [ -f /usr/include/rapidjson/document.h ] || need+=(rapidjson-dev)
+    # The HTTPS test servers: certificates made with openssl, served by Python's ssl module.
+    [ -x /usr/bin/python3 ] || need+=(python3)
+    command -v openssl >/dev/null || need+=(openssl)
     if [ ${#need[@]} -gt 0 ]; then
         # A partly failed index update (a mirror in sync) need not stop the install.
         $sudo apt-get update -qq >"$logs/apt-update.log" 2>&1 || true
