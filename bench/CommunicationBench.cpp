@@ -2,7 +2,8 @@
 // CommunicationBench.cpp
 //
 // Completions per second through the worker pool with 1, 2 and 8 workers, against a bare
-// GetQueuedCompletionStatus loop; POSTs per second against a server inside this program.
+// GetQueuedCompletionStatus loop, for posted packets and for reads of named pipes; POSTs per
+// second against a server inside this program.
 //
 #include <KelvoUtilities.h>
 
@@ -30,33 +31,71 @@ public:
     using CompletionPort::GetPortHandle;
 };
 
-// Posts its share of completions to itself, one outstanding at a time.
-class Poster : public IConnectionProcessor
+// A pipe whose server end (overlapped) reads what its client end writes, within one process.
+struct PipePair
+{
+    PipePair()
+    {
+        static int serial = 0;
+        const std::wstring name = L"\\\\.\\pipe\\kelvo-bench-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(++serial);
+        server.Reset(::CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, 0, 1, 4096, 4096, 0,
+                                        nullptr));
+        client.Reset(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    }
+
+    // Queues 256 numbers at once, so that most reads find their data waiting.
+    void Fill()
+    {
+        unsigned long numbers[256] = {};
+        DWORD written = 0;
+        ::WriteFile(client.Get(), numbers, sizeof(numbers), &written, nullptr);
+    }
+
+    // Reads one number; the completion goes to the port the server end belongs to.
+    void Read(OVERLAPPED* overlapped)
+    {
+        if (reads++ % 256 == 0)
+        {
+            Fill();
+        }
+        ::ReadFile(server.Get(), &number, sizeof(number), nullptr, overlapped);
+    }
+
+    Kelvo::HostApi::UniqueFileHandle server;
+    Kelvo::HostApi::UniqueFileHandle client;
+    unsigned long number = 0;
+    unsigned long reads = 0;
+};
+
+// Completes its share one operation at a time: reads of its own pipe, or packets it posts.
+class Looper : public IConnectionProcessor
 {
 public:
-    Poster(HANDLE port, unsigned long quota, std::atomic<int>& running)
-        : m_pipe(::CreateNamedPipeW((L"\\\\.\\pipe\\kelvo-bench-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                     std::to_wstring(++s_serial)).c_str(),
-                                    PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, 0, 1, 0, 0, 0, nullptr)),
-          m_port(port), m_quota(quota), m_running(running)
+    Looper(HANDLE port, bool piped, unsigned long quota, std::atomic<int>& running)
+        : m_port(port), m_piped(piped), m_quota(quota), m_running(running)
     {
     }
     HANDLE GetIoHandle() override
     {
-        return m_pipe.Get();
+        return m_pipe.server.Get();
     }
     void OnIoCompleted(unsigned long, ULONG_PTR) override
     {
     }
     void IssueIo() override
     {
-        if (m_posted++ < m_quota)
+        if (m_issued++ == m_quota)
         {
-            ::PostQueuedCompletionStatus(m_port, 0, 1, this);
+            --m_running;
+        }
+        else if (m_piped)
+        {
+            m_pipe.Read(this);
         }
         else
         {
-            --m_running;
+            ::PostQueuedCompletionStatus(m_port, 0, 1, this);
         }
     }
     void OnIoFailed(unsigned long, unsigned long, ULONG_PTR) override
@@ -64,33 +103,37 @@ public:
     }
 
 private:
-    static int s_serial;
-    Kelvo::HostApi::UniqueFileHandle m_pipe;
+    PipePair m_pipe;
     HANDLE m_port;
+    bool m_piped;
     unsigned long m_quota;
-    unsigned long m_posted = 0;
+    unsigned long m_issued = 0;
     std::atomic<int>& m_running;
 };
-int Poster::s_serial = 0;
 
 double Seconds(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void PoolRun(int workers)
+const char* Traffic(bool piped)
+{
+    return piped ? "pipe reads" : "posted packets";
+}
+
+void PoolRun(int workers, bool piped)
 {
     Pool pool(workers);
     std::atomic<int> running(static_cast<int>(Processors));
-    std::vector<std::unique_ptr<Poster>> posters;
+    std::vector<std::unique_ptr<Looper>> loopers;
     for (unsigned long i = 0; i < Processors; ++i)
     {
-        posters.emplace_back(new Poster(pool.GetPortHandle(), Completions / Processors, running));
+        loopers.emplace_back(new Looper(pool.GetPortHandle(), piped, Completions / Processors, running));
     }
     const auto start = std::chrono::steady_clock::now();
-    for (auto& poster : posters)
+    for (auto& looper : loopers)
     {
-        pool.Attach(poster.get());
+        pool.Attach(looper.get());
     }
     pool.StartWorkers();
     while (running > 0)
@@ -100,25 +143,34 @@ void PoolRun(int workers)
     const double seconds = Seconds(start);
     pool.StopWorkers();
     pool.WaitForWorkers();
-    std::printf("pool, %d worker(s):  %10.0f completions/s\n", workers, Completions / seconds);
+    std::printf("%-15s pool, %d worker(s):  %10.0f completions/s\n", Traffic(piped), workers, Completions / seconds);
 }
 
-// The same traffic without the pool: one thread posting and taking packets itself.
-void BareRun()
+// The same traffic without the pool: one thread starting each operation and taking its packet.
+void BareRun(bool piped)
 {
-    const HANDLE port = ::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1);
+    const Kelvo::HostApi::UniqueKernelHandle port(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+    PipePair pipe;
+    ::CreateIoCompletionPort(pipe.server.Get(), port.Get(), 1, 0);
     OVERLAPPED overlapped{};
     const auto start = std::chrono::steady_clock::now();
     for (unsigned long i = 0; i < Completions; ++i)
     {
-        ::PostQueuedCompletionStatus(port, 0, 1, &overlapped);
+        if (piped)
+        {
+            pipe.Read(&overlapped);
+        }
+        else
+        {
+            ::PostQueuedCompletionStatus(port.Get(), 0, 1, &overlapped);
+        }
         DWORD bytes = 0;
         ULONG_PTR key = 0;
         OVERLAPPED* taken = nullptr;
-        ::GetQueuedCompletionStatus(port, &bytes, &key, &taken, INFINITE);
+        ::GetQueuedCompletionStatus(port.Get(), &bytes, &key, &taken, INFINITE);
     }
-    std::printf("bare GetQueuedCompletionStatus loop: %10.0f completions/s\n", Completions / Seconds(start));
-    ::CloseHandle(port);
+    std::printf("%-15s bare GetQueuedCompletionStatus loop: %10.0f completions/s\n", Traffic(piped),
+                Completions / Seconds(start));
 }
 
 void PostRun()
@@ -142,10 +194,13 @@ void PostRun()
 
 int main()
 {
-    BareRun();
-    for (const int workers : {1, 2, 8})
+    for (const bool piped : {false, true})
     {
-        PoolRun(workers);
+        BareRun(piped);
+        for (const int workers : {1, 2, 8})
+        {
+            PoolRun(workers, piped);
+        }
     }
     PostRun();
     return 0;
