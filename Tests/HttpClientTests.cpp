@@ -1,9 +1,8 @@
 //
 // HttpClientTests.cpp
 //
-// The HTTP client against a server inside this program on 127.0.0.1, which also stands in for
-// an authenticating proxy, and against HTTPS servers that the suite's fixture starts on the
-// Linux side.
+// The HTTP client against a server inside this program on 127.0.0.1, and against HTTPS servers
+// and an authenticating forward proxy that the suite's fixtures start on the Linux side.
 //
 #include <KelvoUtilities.h>
 
@@ -148,6 +147,15 @@ protected:
     }
 };
 
+// The directory that a suite fixture made on the Linux side, from the environment variable
+// that holds its Windows path; empty when the test runs outside CTest.
+std::wstring FixtureDirectory(const char* variable)
+{
+    const char* const path = std::getenv(variable);
+    const std::string narrow = path == nullptr ? "" : path;
+    return std::wstring(narrow.begin(), narrow.end()); // a Z: path of the build tree
+}
+
 } // namespace
 
 TEST(HttpClient, UrlsAndSchemes)
@@ -263,33 +271,51 @@ TEST(HttpClient, ResponsesOfEverySize)
 
 TEST(HttpClient, ProxyAuthenticationIsRetriedOnce)
 {
-    LoopbackHttpServer proxy;
-    proxy.DemandProxyCredentials("dXNlcjpzZWNyZXQ="); // user:secret
-    proxy.SetReply(200, "through");
-    const std::wstring target = L"http://127.0.0.1:9/p";
+    // Debian's tinyproxy, started by the suite's fixture, demanding user:secret.
+    const std::wstring directory = FixtureDirectory("KELVO_PROXY");
+    if (directory.empty())
     {
-        TestClient client(L"127.0.0.1", proxy.Port(), L"user", L"secret", L"Kelvo");
+        GTEST_SKIP() << "KELVO_PROXY is not set: the proxy runs only under CTest";
+    }
+    const std::vector<unsigned char> port = Kelvo::Utilities::File::ReadAllBytes(directory + L"\\port");
+    const auto proxyPort = static_cast<unsigned short>(std::stoul(std::string(port.begin(), port.end())));
+    LoopbackHttpServer server;
+    server.SetReply(200, "through");
+    // Wine's WinHTTP sends a proxy only the path, not the whole address, when the target's host
+    // name is the proxy's: the proxy is named "localhost" (a name without dots, which the client
+    // does not send through its proxy, would not do for the target).
+    const std::wstring target = Url(server, L"/p");
+    {
+        TestClient client(L"localhost", proxyPort, L"user", L"secret", L"Kelvo");
         client.ExecutePostRequest(target);
         EXPECT_EQ("407 200 ", client.statuses);
         EXPECT_EQ(L"through", client.GetHttpResponse());
-        const std::vector<std::string> requests = proxy.Requests();
-        ASSERT_LE(2u, requests.size());
-        EXPECT_NE(std::string::npos, requests[0].find("\r\nHost: 127.0.0.1:9\r\n"));
-        EXPECT_EQ(std::string::npos, requests[0].find("Proxy-Authorization"));
         // Once a scheme is chosen, the next request needs no retry of its own.
         client.ExecutePostRequest(target);
         EXPECT_EQ("407 200 200 ", client.statuses);
-        EXPECT_NE(std::string::npos, proxy.Requests().back().find("\r\nProxy-Authorization: Basic dXNlcjpzZWNyZXQ=\r\n"));
     }
-    const unsigned int handlesBefore = OpenHandleCount();
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ(0u, requests[0].find("POST /p HTTP/1."));
+    EXPECT_NE(std::string::npos, requests[0].find("\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n"));
+
+    // Wrong credentials: one retry and no more. The proxy refuses the retry with 407, or with 401
+    // in Debian 12's tinyproxy 1.11.1 (fixed upstream since). The second round leaves as many
+    // handles open as the first (Wine keeps a few of its own from the first).
+    unsigned int handlesAfterFirst = 0;
+    for (int round = 0; round < 2; ++round)
     {
-        TestClient client(L"127.0.0.1", proxy.Port(), L"user", L"wrong", L"Kelvo");
-        client.ExecutePostRequest(target);
-        EXPECT_EQ("407 407 ", client.statuses);
-        EXPECT_EQ(407u, client.GetHttpStatusCode());
-        EXPECT_EQ(L"", client.GetHttpResponse());
+        {
+            TestClient client(L"localhost", proxyPort, L"user", L"wrong", L"Kelvo");
+            client.ExecutePostRequest(target);
+            EXPECT_TRUE(client.statuses == "407 407 " || client.statuses == "407 401 ") << client.statuses;
+            EXPECT_EQ(client.statuses.substr(4, 3), std::to_string(client.GetHttpStatusCode()));
+            EXPECT_EQ(L"", client.GetHttpResponse());
+        }
+        handlesAfterFirst = round == 0 ? OpenHandleCount() : handlesAfterFirst;
     }
-    EXPECT_EQ(handlesBefore, OpenHandleCount());
+    EXPECT_EQ(handlesAfterFirst, OpenHandleCount());
+    EXPECT_EQ(2u, server.Requests().size());
 }
 
 TEST(HttpClient, BrowserProxyTakesTheHttpsEntry)
@@ -317,13 +343,11 @@ TEST(HttpClient, HttpsToATrustedServer)
 {
     // HTTPS servers on the Linux side that answer with the request they received, started by
     // the suite's fixture, each with its own self-signed certificate.
-    const char* const folder = std::getenv("KELVO_TLS_SERVER");
-    if (folder == nullptr)
+    const std::wstring directory = FixtureDirectory("KELVO_TLS_SERVER");
+    if (directory.empty())
     {
         GTEST_SKIP() << "KELVO_TLS_SERVER is not set: the HTTPS echo servers run only under CTest";
     }
-    const std::string narrow = folder;
-    const std::wstring directory(narrow.begin(), narrow.end()); // a Z: path of the build tree
     const std::vector<unsigned char> ports = Kelvo::Utilities::File::ReadAllBytes(directory + L"\\ports");
     const auto space = std::find(ports.begin(), ports.end(), ' ');
     ASSERT_NE(ports.end(), space);
@@ -352,4 +376,20 @@ TEST(HttpClient, HttpsToATrustedServer)
                   FailureOf([&] { client.ExecutePostRequest(L"https://localhost:" + strangerPort + L"/"); }));
         EXPECT_EQ(echo, client.GetHttpResponse());
     }
+}
+
+TEST(HttpClient, BrowserProxyOfHttpsLeavesHttpDirect)
+{
+    LoopbackHttpServer server;
+    const ScopedBrowserProxy proxy("https=127.0.0.1:1");
+    WinHTTPClient client;
+    const std::wstring failure = FailureOf([&] { client.ExecutePostRequest(Url(server, L"/plain")); });
+    if (failure == L"WinHTTP: Failed to send request|12007|Source\\WinHTTPClient")
+    {
+        GTEST_SKIP() << "Wine's WinHTTP does not read the scheme=host:port form of a proxy list: it "
+                        "takes \"https=127.0.0.1\" for a host name and cannot resolve it (12007)";
+    }
+    EXPECT_EQ(L"", failure);
+    EXPECT_EQ(200u, client.GetHttpStatusCode());
+    EXPECT_EQ(1u, server.Requests().size());
 }

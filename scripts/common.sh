@@ -36,6 +36,8 @@ install_packages() {
     # The HTTPS test servers: certificates made with openssl, served by Python's ssl module.
     [ -x /usr/bin/python3 ] || need+=(python3)
     command -v openssl >/dev/null || need+=(openssl)
+    # The authenticating forward proxy (the program alone, without the system service).
+    command -v tinyproxy >/dev/null || need+=(tinyproxy-bin)
     if [ ${#need[@]} -gt 0 ]; then
         # A partly failed index update (a mirror in sync) need not stop the install.
         $sudo apt-get update -qq >"$logs/apt-update.log" 2>&1 || true

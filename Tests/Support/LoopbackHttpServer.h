@@ -3,10 +3,8 @@
 //
 // A small HTTP/1.1 server on 127.0.0.1 for the HTTP client's tests and benchmark: one thread,
 // one connection at a time, "Connection: close" on every answer. It records every request as it
-// arrived (head and body) and answers with the status and body it was given. Told to demand
-// proxy credentials, it answers 407 to every request without the expected Proxy-Authorization,
-// standing in for an authenticating forward proxy. Requests that open with a TLS record, or end
-// before their head does, are recorded as their first byte and dropped.
+// arrived (head and body) and answers with the status and body it was given. Requests that open
+// with a TLS record, or end before their head does, are recorded as their first byte and dropped.
 //
 #pragma once
 
@@ -57,13 +55,6 @@ public:
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_status = status;
         m_body = body;
-    }
-
-    // credentials: the Base64 of user:password.
-    void DemandProxyCredentials(const std::string& credentials)
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_credentials = credentials;
     }
 
     std::vector<std::string> Requests()
@@ -117,12 +108,8 @@ private:
         {
             return;
         }
-        const bool authorised = m_credentials.empty() ||
-                                request.find("\r\nProxy-Authorization: Basic " + m_credentials + "\r\n") < headEnd;
-        const std::string body = authorised ? m_body : "";
-        const std::string reply = (authorised ? "HTTP/1.1 " + std::to_string(m_status) + " Reply\r\n"
-                                              : "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic realm=\"kelvo\"\r\n") +
-                                  "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+        const std::string reply = "HTTP/1.1 " + std::to_string(m_status) + " Reply\r\nContent-Length: " +
+                                  std::to_string(m_body.size()) + "\r\nConnection: close\r\n\r\n" + m_body;
         int chunk = 1;
         for (std::size_t sent = 0; sent < reply.size() && chunk > 0; sent += static_cast<std::size_t>(std::max(chunk, 0)))
         {
@@ -137,7 +124,6 @@ private:
     std::mutex m_mutex;
     int m_status = 200;
     std::string m_body;
-    std::string m_credentials;
     std::vector<std::string> m_requests;
     std::thread m_thread;
 };
