@@ -52,9 +52,9 @@ UniqueFileHandle MakePipe(const std::wstring& name, DWORD mode = PIPE_TYPE_BYTE)
 // Completes `quota` reads of its own pipe one after another: the numbers 1, 2, ... go into the
 // client end (a bufferful at a time, which saves Wine's server a call per completion) and each
 // IssueIo reads the next one back through the server end, so every completion is a real pipe
-// read. Counts a fault for any that arrives twice, out of order or
-// with another key; then counts `running` down. With no quota it reads one byte at a time of
-// whatever another client writes, until that client's closing fails the read.
+// read. Counts a fault for any that arrives twice, out of order or with another key; then counts
+// `running` down. With no quota it reads one byte at a time of whatever another client writes,
+// until that client's closing fails the read.
 class Processor : public IConnectionProcessor
 {
 public:
