@@ -110,7 +110,6 @@ private:
     std::uint64_t SelectKey(RegistryRootKey root, const std::wstring& subKey, bool is64BitView);
     // Makes key current, closing the key that was current before.
     void ReplaceCurrentKey(std::uint64_t key);
-    [[noreturn]] void ThrowWithKeyInformation(const Exception& caught, const std::wstring& valueName) const;
     std::vector<std::wstring> ListNames(bool subKeys) const;
 
     std::wstring m_subKey;

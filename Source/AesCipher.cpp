@@ -3,7 +3,7 @@
 //
 #include "AesCipher.h"
 
-#include "HexText.h"
+#include "Internal/HexText.h"
 #include "Twofish.h"
 
 #include <cstdint>

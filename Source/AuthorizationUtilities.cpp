@@ -3,8 +3,8 @@
 //
 #include "AuthorizationUtilities.h"
 
-#include "ExplicitAccessEntry.h"
-#include "PrivilegeGuard.h"
+#include "Internal/ExplicitAccessEntry.h"
+#include "Internal/PrivilegeGuard.h"
 #include "SystemUtilities.h"
 
 namespace Kelvo {

@@ -3,7 +3,7 @@
 //
 #include "EnumeratorFolder.h"
 
-#include "Exception.h"
+#include "Internal/Failure.h"
 #include "IteratorFolder.h"
 
 #include <windows.h>
@@ -21,8 +21,7 @@ Enumerator Enumerate(const std::wstring& path, bool folders)
 {
     if (path.empty())
     {
-        throw Exception(L"Path should not be empty", ERROR_INVALID_PARAMETER,
-                        KELVO_SOURCE_LOCATION(L"Source\\EnumeratorFolder"));
+        ThrowError(L"Path should not be empty", ERROR_INVALID_PARAMETER, KELVO_SITE);
     }
     // PathCombineW may write up to MAX_PATH characters whatever the inputs, and resolves "."
     // and ".."; when it fails the pattern stays empty and so does the sequence.

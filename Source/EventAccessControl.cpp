@@ -3,7 +3,7 @@
 //
 #include "EventAccessControl.h"
 
-#include "ExplicitAccessEntry.h"
+#include "Internal/ExplicitAccessEntry.h"
 
 #include <windows.h>
 #include <aclapi.h>

@@ -3,11 +3,11 @@
 //
 #include "File.h"
 
-#include "FileProbes.h"
+#include "Internal/FileProbes.h"
 #include "FileSystemException.h"
-#include "LineEncoding.h"
+#include "Internal/LineEncoding.h"
 #include "Path.h"
-#include "Utf16.h"
+#include "Internal/Utf16.h"
 #include "Win32Exception.h"
 
 #include <HostApi/UniqueHandle.h>
@@ -94,45 +94,7 @@ std::vector<std::wstring> SplitLines(const std::wstring& text)
     return lines;
 }
 
-
 } // namespace
-
-void AppendEightBitLine(std::vector<unsigned char>& bytes, const std::wstring& line)
-{
-    for (wchar_t c : line)
-    {
-        if (c == L'\n')
-        {
-            bytes.push_back('\r');
-        }
-        bytes.push_back(static_cast<unsigned int>(c) <= 0xFF ? static_cast<unsigned char>(c) : '?');
-    }
-    bytes.push_back('\r');
-    bytes.push_back('\n');
-}
-
-void AppendUtf16LittleEndian(std::vector<unsigned char>& bytes, const std::wstring& text, wchar_t terminator)
-{
-    const auto append = [&bytes](wchar_t c) {
-        bytes.push_back(static_cast<unsigned char>(c & 0xFF));
-        bytes.push_back(static_cast<unsigned char>((c >> 8) & 0xFF));
-    };
-    for (wchar_t c : text)
-    {
-        append(c);
-    }
-    append(terminator);
-}
-
-void AppendUnicodeLine(std::vector<unsigned char>& bytes, const std::wstring& line)
-{
-    AppendUtf16LittleEndian(bytes, line, L'\n');
-}
-
-std::vector<unsigned char> UnicodeLinesStart()
-{
-    return { 0xFF, 0xFE };
-}
 
 std::vector<unsigned char> File::ReadAllBytes(const std::wstring& path)
 {

@@ -4,7 +4,7 @@
 #include "FileAppender.h"
 
 #include "File.h"
-#include "LineEncoding.h"
+#include "Internal/LineEncoding.h"
 #include "Path.h"
 
 #include <HostApi/UniqueHandle.h>

@@ -3,13 +3,11 @@
 //
 #include "FileSystemUtilities.h"
 
-#include "Exception.h"
+#include "Internal/Failure.h"
 #include "StringUtilities.h"
 
 #include <cstdlib>
 #include <vector>
-
-#define HERE KELVO_SOURCE_LOCATION(L"Source\\FileSystemUtilities")
 
 namespace Kelvo {
 namespace Utilities {
@@ -24,7 +22,7 @@ void VisitEntries(const std::wstring& path, Visit visit)
 {
     if (!Search::PathOrFileExists(path))
     {
-        throw Exception(L"Path is invalid!", ERROR_FILE_NOT_FOUND, HERE);
+        ThrowError(L"Path is invalid!", ERROR_FILE_NOT_FOUND, KELVO_SITE);
     }
     std::wstring pattern = path;
     StringUtilities::AddAtEndIfNotExists(pattern, L"\\");
@@ -58,7 +56,7 @@ std::vector<int> VersionFields(const std::wstring& text)
         const int value = ::_wtoi(field.c_str());
         if (value == 0 && field != L"0")
         {
-            throw Exception(L"The input parameter is not a version string: " + text, HERE);
+            ThrowError(L"The input parameter is not a version string: " + text, KELVO_SITE);
         }
         fields.push_back(value);
         if (stop == std::wstring::npos)
@@ -131,7 +129,7 @@ void FileSystemUtilities::ConvertStringToFileVersion(const std::wstring& text, _
     const std::vector<int> fields = VersionFields(text);
     if (fields.size() < 2 || fields.size() > 4)
     {
-        throw Exception(L"The input parameter is not a valid version string: " + text, HERE);
+        ThrowError(L"The input parameter is not a valid version string: " + text, KELVO_SITE);
     }
     version.Major = fields[0];
     version.Minor = fields[1];

@@ -4,9 +4,9 @@
 #include "IniFile.h"
 
 #include "File.h"
-#include "LineEncoding.h"
+#include "Internal/LineEncoding.h"
 #include "Path.h"
-#include "PlainException.h"
+#include "Internal/PlainException.h"
 #include "Win32Exception.h"
 
 #include <windows.h>

@@ -3,7 +3,7 @@
 //
 #include "KelvoTime.h"
 
-#include "Exception.h"
+#include "Internal/Failure.h"
 #include "OSInfo.h"
 #include "StringUtilities.h"
 #include "Win32Exception.h"
@@ -12,8 +12,6 @@
 #include <limits>
 #include <stdexcept>
 #include <vector>
-
-#define HERE KELVO_SOURCE_LOCATION(L"Source\\KelvoTime")
 
 namespace Kelvo {
 namespace Utilities {
@@ -39,10 +37,7 @@ FILETIME ToFileTime(std::uint64_t ticks)
     return fileTime;
 }
 
-[[noreturn]] void ThrowInvalidParameter(const SourceLocation& where)
-{
-    throw Exception(L"Invalid parameter!", ERROR_INVALID_PARAMETER, where);
-}
+const wchar_t* const InvalidParameter = L"Invalid parameter!";
 
 bool IsLeapYear(unsigned int year)
 {
@@ -71,7 +66,7 @@ std::uint64_t TicksOf(const SYSTEMTIME& systemTime)
     FILETIME fileTime;
     if (!IsDate(fields) || !::SystemTimeToFileTime(&fields, &fileTime))
     {
-        ThrowInvalidParameter(HERE);
+        ThrowError(InvalidParameter, ERROR_INVALID_PARAMETER, KELVO_SITE);
     }
     return FromFileTime(fileTime);
 }
@@ -84,7 +79,7 @@ SYSTEMTIME FieldsOf(unsigned int year, unsigned int month, unsigned int day, uns
     {
         if (field > 0xFFFF)
         {
-            ThrowInvalidParameter(HERE);
+            ThrowError(InvalidParameter, ERROR_INVALID_PARAMETER, KELVO_SITE);
         }
     }
     SYSTEMTIME fields{};
@@ -103,7 +98,7 @@ unsigned int FieldAt(const std::wstring& text, std::size_t position, std::size_t
     const int value = ::_wtoi(text.substr(position, length).c_str());
     if (value < 0 || value > 0xFFFF)
     {
-        ThrowInvalidParameter(HERE);
+        ThrowError(InvalidParameter, ERROR_INVALID_PARAMETER, KELVO_SITE);
     }
     return static_cast<unsigned int>(value);
 }
@@ -244,7 +239,7 @@ void KelvoTime::SetTime(const std::int64_t& unixSeconds)
     FILETIME fileTime;
     if (!TimeToFileTime(unixSeconds, &fileTime))
     {
-        ThrowInvalidParameter(HERE);
+        ThrowError(InvalidParameter, ERROR_INVALID_PARAMETER, KELVO_SITE);
     }
     SetTime(fileTime);
 }
@@ -357,7 +352,7 @@ SYSTEMTIME KelvoTime::GetSystemTimeFromTime() const
     SYSTEMTIME fields;
     if (!::FileTimeToSystemTime(&fileTime, &fields))
     {
-        throw Exception(L"Can't convert file time to system time", ::GetLastError(), HERE);
+        ThrowLastError(L"Can't convert file time to system time", KELVO_SITE);
     }
     return fields;
 }
@@ -370,7 +365,7 @@ std::wstring KelvoTime::ToString() const
         ::GetTimeFormatW(0, 0, &fields, L"HH:mm:ss", time, 255) == 0)
     {
         // No half-made text: a value the formatter rejects cannot be shown.
-        throw Exception(L"Can't convert file time to system time", ::GetLastError(), HERE);
+        ThrowLastError(L"Can't convert file time to system time", KELVO_SITE);
     }
     return std::wstring(date) + L"T" + time;
 }

@@ -4,7 +4,7 @@
 #include "MD5.h"
 
 #include "FileSystemException.h"
-#include "HexText.h"
+#include "Internal/HexText.h"
 
 #include <HostApi/UniqueHandle.h>
 

@@ -3,7 +3,7 @@
 //
 #include "OSInfo.h"
 
-#include "Exception.h"
+#include "Internal/Failure.h"
 #include "Language.h"
 #include "StringUtilities.h"
 
@@ -14,8 +14,6 @@
 
 #include <memory>
 #include <vector>
-
-#define HERE KELVO_SOURCE_LOCATION(L"Source\\OSInfo")
 
 namespace Kelvo {
 namespace Utilities {
@@ -65,10 +63,7 @@ bool SystemIsAtLeast(const VersionQuestion& asked)
     return ::VerifyVersionInfoW(&info, typeMask, conditions) != FALSE;
 }
 
-[[noreturn]] void ThrowVersionFailure(const SourceLocation& where)
-{
-    throw Exception(L"Failed to get version number", ::GetLastError(), where);
-}
+const wchar_t* const VersionFailure = L"Failed to get version number";
 
 std::wstring WithBackslash(std::wstring directory)
 {
@@ -89,18 +84,18 @@ std::wstring OSInfo::GetVersion() const
     const DWORD size = ::GetFileVersionInfoSizeW(file, &ignored);
     if (size == 0)
     {
-        ThrowVersionFailure(HERE);
+        ThrowLastError(VersionFailure, KELVO_SITE);
     }
     std::vector<unsigned char> block(size);
     if (!::GetFileVersionInfoW(file, 0, size, block.data()))
     {
-        ThrowVersionFailure(HERE);
+        ThrowLastError(VersionFailure, KELVO_SITE);
     }
     void* root = nullptr;
     UINT length = 0;
     if (!::VerQueryValueW(block.data(), L"\\", &root, &length) || length == 0)
     {
-        ThrowVersionFailure(HERE);
+        ThrowLastError(VersionFailure, KELVO_SITE);
     }
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(root);
     return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +

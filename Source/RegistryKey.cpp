@@ -3,7 +3,7 @@
 //
 #include "RegistryKey.h"
 
-#include "Win32Exception.h"
+#include "Internal/Failure.h"
 
 namespace Kelvo {
 namespace Utilities {
@@ -14,14 +14,6 @@ namespace {
 HKEY RootHandle(ERegistryBaseKey baseKey)
 {
     return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(baseKey)));
-}
-
-void Check(LSTATUS status, const char* message)
-{
-    if (status != ERROR_SUCCESS)
-    {
-        throw Win32Exception(static_cast<unsigned long>(status), message);
-    }
 }
 
 const char* const GetValueFailed = "RegGetValue failed.";
@@ -89,7 +81,7 @@ long RegistryKey::TryOpen()
 
 void RegistryKey::Open()
 {
-    Check(TryOpen(), "RegOpenKey failed.");
+    CheckWin32Status(TryOpen(), "RegOpenKey failed.");
 }
 
 bool RegistryKey::TryOpenForRead()
@@ -99,7 +91,7 @@ bool RegistryKey::TryOpenForRead()
     {
         return false;
     }
-    Check(status, "RegOpenKey failed.");
+    CheckWin32Status(status, "RegOpenKey failed.");
     return true;
 }
 
@@ -116,7 +108,7 @@ std::wstring RegistryKey::GetStringValue(const std::wstring& name, const std::ws
     {
         return defaultValue;
     }
-    Check(status, GetValueFailed);
+    CheckWin32Status(status, GetValueFailed);
     if (type != REG_SZ && type != REG_EXPAND_SZ)
     {
         return defaultValue;
@@ -143,7 +135,7 @@ unsigned int RegistryKey::GetUint32Value(const std::wstring& name, unsigned int 
     {
         return defaultValue;
     }
-    Check(status, GetValueFailed);
+    CheckWin32Status(status, GetValueFailed);
     return value;
 }
 
@@ -160,14 +152,14 @@ std::vector<unsigned char> RegistryKey::GetBinaryValue(const std::wstring& name)
     {
         return {};
     }
-    Check(status, GetValueFailed);
+    CheckWin32Status(status, GetValueFailed);
     return data;
 }
 
 void RegistryKey::SetValue(const std::wstring& name, const std::vector<unsigned char>& bytes)
 {
     Open();
-    Check(::RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size())),
+    CheckWin32Status(::RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size())),
           "RegSetKeyValue failed.");
 }
 
@@ -175,7 +167,7 @@ void RegistryKey::SetValue(const std::wstring& name, unsigned int value)
 {
     Open();
     const DWORD number = value;
-    Check(::RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+    CheckWin32Status(::RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                            sizeof(number)),
           "RegSetKeyValue failed.");
 }
@@ -183,7 +175,7 @@ void RegistryKey::SetValue(const std::wstring& name, unsigned int value)
 void RegistryKey::SetValue(const std::wstring& name, const std::wstring& text)
 {
     Open();
-    Check(::RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+    CheckWin32Status(::RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
           "RegSetKeyValue failed.");
 }
@@ -192,7 +184,7 @@ void RegistryKey::CreateSubKey(const std::wstring& name)
 {
     Open();
     HostApi::UniqueRegistryKey created;
-    Check(::RegCreateKeyW(m_key.Get(), name.c_str(), created.Put()), "RegCreateKey failed.");
+    CheckWin32Status(::RegCreateKeyW(m_key.Get(), name.c_str(), created.Put()), "RegCreateKey failed.");
 }
 
 void RegistryKey::DeleteSubKey(const std::wstring& name)
@@ -201,7 +193,7 @@ void RegistryKey::DeleteSubKey(const std::wstring& name)
     const LSTATUS status = ::RegDeleteKeyW(m_key.Get(), name.c_str());
     if (status != ERROR_FILE_NOT_FOUND)
     {
-        Check(status, "RegDeleteKey failed.");
+        CheckWin32Status(status, "RegDeleteKey failed.");
     }
 }
 

@@ -3,14 +3,13 @@
 //
 #include "RegistryUtilities.h"
 
-#include "HexText.h"
-#include "LineEncoding.h"
+#include "Internal/Failure.h"
+#include "Internal/HexText.h"
+#include "Internal/LineEncoding.h"
 
 #include <HostApi/UniqueHandle.h>
 
 #include <utility>
-
-#define HERE KELVO_SOURCE_LOCATION(L"Source\\RegistryUtilities")
 
 namespace Kelvo {
 namespace Utilities {
@@ -83,7 +82,7 @@ std::uint32_t MaskFor(RegistryDesiredAccess access)
     case AccessWrite:
         return RegistryUtilities::s_m_RegKeyWrite;
     default:
-        throw Exception(InvalidParameter, ERROR_INVALID_PARAMETER, HERE);
+        ThrowError(InvalidParameter, ERROR_INVALID_PARAMETER, KELVO_SITE);
     }
 }
 
@@ -146,14 +145,9 @@ void RegistryUtilities::RegistryOpenKey(RegistryRootKey root, const std::wstring
 {
     const std::uint32_t mask = MaskFor(access) | ViewBit(is64BitView);
     const std::uint64_t rootHandle = SelectKey(root, subKey, is64BitView);
-    try
-    {
-        ReplaceCurrentKey(HostApi::Registry::OpenKey(rootHandle, subKey, mask));
-    }
-    catch (const Exception& e)
-    {
-        ThrowWithKeyInformation(e, L"");
-    }
+    Relocated(
+        KELVO_SITE, [&] { ReplaceCurrentKey(HostApi::Registry::OpenKey(rootHandle, subKey, mask)); },
+        [this](const Exception& e) { return CreateErrorMessageWithKeyInformation(e, L""); });
 }
 
 void RegistryUtilities::RegistryCreateKey(RegistryRootKey root, const std::wstring& subKey,
@@ -164,14 +158,10 @@ void RegistryUtilities::RegistryCreateKey(RegistryRootKey root, const std::wstri
     const std::uint32_t mask = MaskFor(access) | ViewBit(is64BitView);
     const std::uint64_t rootHandle = SelectKey(root, subKey, is64BitView);
     std::uint32_t created = 0;
-    try
-    {
-        ReplaceCurrentKey(HostApi::Registry::CreateKey(rootHandle, subKey, options, mask, security, &created));
-    }
-    catch (const Exception& e)
-    {
-        ThrowWithKeyInformation(e, L"");
-    }
+    Relocated(
+        KELVO_SITE,
+        [&] { ReplaceCurrentKey(HostApi::Registry::CreateKey(rootHandle, subKey, options, mask, security, &created)); },
+        [this](const Exception& e) { return CreateErrorMessageWithKeyInformation(e, L""); });
     if (created != 0 && disposition != nullptr)
     {
         *disposition = static_cast<RegistryDisposition>(created);
@@ -186,42 +176,27 @@ void RegistryUtilities::RegistryCloseCurrentKey()
 void RegistryUtilities::RegistryGetValueFromCurrentKey(const std::wstring& valueName, std::vector<unsigned char>& data,
                                                        RegistryValueType& type) const
 {
-    try
-    {
-        std::uint32_t kind = 0;
-        HostApi::Registry::QueryValue(m_key, valueName, kind, data);
-        type = static_cast<RegistryValueType>(kind);
-    }
-    catch (const Exception& e)
-    {
-        ThrowWithKeyInformation(e, valueName);
-    }
+    std::uint32_t kind = 0;
+    Relocated(
+        KELVO_SITE, [&] { HostApi::Registry::QueryValue(m_key, valueName, kind, data); },
+        [&](const Exception& e) { return CreateErrorMessageWithKeyInformation(e, valueName); });
+    type = static_cast<RegistryValueType>(kind);
 }
 
 void RegistryUtilities::RegistrySetValueFromCurrentKey(const std::wstring& valueName,
                                                        const std::vector<unsigned char>& data,
                                                        RegistryValueType type) const
 {
-    try
-    {
-        HostApi::Registry::SetValue(m_key, valueName, type, data);
-    }
-    catch (const Exception& e)
-    {
-        ThrowWithKeyInformation(e, valueName);
-    }
+    Relocated(
+        KELVO_SITE, [&] { HostApi::Registry::SetValue(m_key, valueName, type, data); },
+        [&](const Exception& e) { return CreateErrorMessageWithKeyInformation(e, valueName); });
 }
 
 void RegistryUtilities::RegistryDeleteValueFromCurrentKey(const std::wstring& valueName) const
 {
-    try
-    {
-        HostApi::Registry::DeleteValue(m_key, valueName);
-    }
-    catch (const Exception& e)
-    {
-        ThrowWithKeyInformation(e, valueName);
-    }
+    Relocated(
+        KELVO_SITE, [&] { HostApi::Registry::DeleteValue(m_key, valueName); },
+        [&](const Exception& e) { return CreateErrorMessageWithKeyInformation(e, valueName); });
 }
 
 std::vector<std::wstring> RegistryUtilities::RegistryGetSubkeysFromCurrentKey() const
@@ -237,36 +212,40 @@ std::vector<std::wstring> RegistryUtilities::RegistryGetValuesFromCurrentKey() c
 std::vector<std::wstring> RegistryUtilities::ListNames(bool subKeys) const
 {
     std::vector<std::wstring> names;
-    try
-    {
-        std::uint32_t subKeyCount = 0, longestSubKey = 0, valueCount = 0, longestValue = 0;
-        HostApi::Registry::QueryInfoKey(m_key, subKeyCount, longestSubKey, valueCount, longestValue);
-        const std::uint32_t count = subKeys ? subKeyCount : valueCount;
-        const std::uint32_t capacity = (subKeys ? longestSubKey : longestValue) + 1;
-        names.resize(count);
-        for (std::uint32_t index = 0; index < count; ++index)
-        {
-            if (subKeys)
+    Relocated(
+        KELVO_SITE,
+        [&] {
+            std::uint32_t subKeyCount = 0, longestSubKey = 0, valueCount = 0, longestValue = 0;
+            HostApi::Registry::QueryInfoKey(m_key, subKeyCount, longestSubKey, valueCount, longestValue);
+            const std::uint32_t count = subKeys ? subKeyCount : valueCount;
+            const std::uint32_t capacity = (subKeys ? longestSubKey : longestValue) + 1;
+            names.resize(count);
+            for (std::uint32_t index = 0; index < count; ++index)
             {
-                HostApi::Registry::EnumerateKey(m_key, index, names[index], capacity);
+                if (subKeys)
+                {
+                    HostApi::Registry::EnumerateKey(m_key, index, names[index], capacity);
+                }
+                else
+                {
+                    HostApi::Registry::EnumerateValue(m_key, index, names[index], capacity);
+                }
             }
-            else
-            {
-                HostApi::Registry::EnumerateValue(m_key, index, names[index], capacity);
-            }
-        }
-    }
-    catch (const Exception& e)
-    {
-        ThrowWithKeyInformation(e, L"");
-    }
+        },
+        [this](const Exception& e) { return CreateErrorMessageWithKeyInformation(e, L""); });
     return names;
 }
 
 void RegistryUtilities::RegistryDeleteTree(RegistryRootKey root, const std::wstring& subKey, bool is64BitView)
 {
+    // A sub-key that names no key below the root would make the whole root the tree to delete.
+    if (subKey.find_first_not_of(L'\\') == std::wstring::npos)
+    {
+        ThrowError(InvalidParameter, ERROR_INVALID_PARAMETER, KELVO_SITE);
+    }
     const std::uint32_t mask = s_m_RegKeyAllAccess | ViewBit(is64BitView);
     const std::uint64_t rootHandle = SelectKey(root, subKey, is64BitView);
+    const auto describe = [this](const Exception& e) { return CreateErrorMessageWithKeyInformation(e, L""); };
 
     // Breadth-first listing of (parent path, name); the list grows while it is walked.
     std::vector<std::pair<std::wstring, std::wstring>> keys{ { L"", subKey } };
@@ -277,36 +256,30 @@ void RegistryUtilities::RegistryDeleteTree(RegistryRootKey root, const std::wstr
         {
             path.erase(0, 1);
         }
-        try
-        {
-            ScopedKey key(HostApi::Registry::OpenKey(rootHandle, path, mask));
-            std::uint32_t subKeyCount = 0, longestSubKey = 0, valueCount = 0, longestValue = 0;
-            HostApi::Registry::QueryInfoKey(key.Get(), subKeyCount, longestSubKey, valueCount, longestValue);
-            for (std::uint32_t index = 0; index < subKeyCount; ++index)
-            {
-                std::wstring name;
-                HostApi::Registry::EnumerateKey(key.Get(), index, name, longestSubKey + 1);
-                keys.emplace_back(path, std::move(name));
-            }
-        }
-        catch (const Exception& e)
-        {
-            ThrowWithKeyInformation(e, L"");
-        }
+        Relocated(
+            KELVO_SITE,
+            [&] {
+                const ScopedKey key(HostApi::Registry::OpenKey(rootHandle, path, mask));
+                std::uint32_t subKeyCount = 0, longestSubKey = 0, valueCount = 0, longestValue = 0;
+                HostApi::Registry::QueryInfoKey(key.Get(), subKeyCount, longestSubKey, valueCount, longestValue);
+                for (std::uint32_t index = 0; index < subKeyCount; ++index)
+                {
+                    std::wstring name;
+                    HostApi::Registry::EnumerateKey(key.Get(), index, name, longestSubKey + 1);
+                    keys.emplace_back(path, std::move(name));
+                }
+            },
+            describe);
     }
 
     // Deepest keys last in the list, so the reverse walk deletes every key after its sub-keys.
     for (auto entry = keys.rbegin(); entry != keys.rend(); ++entry)
     {
+        // Opened outside the rethrow on purpose: callers see a parent that cannot be opened as the
+        // platform reported it, without the key message.
         const ScopedKey parent(HostApi::Registry::OpenKey(rootHandle, entry->first, mask));
-        try
-        {
-            HostApi::Registry::DeleteKey(parent.Get(), entry->second, mask);
-        }
-        catch (const Exception& e)
-        {
-            ThrowWithKeyInformation(e, L"");
-        }
+        Relocated(
+            KELVO_SITE, [&] { HostApi::Registry::DeleteKey(parent.Get(), entry->second, mask); }, describe);
     }
 }
 
@@ -359,16 +332,11 @@ std::wstring RegistryUtilities::CreateErrorMessageWithKeyInformation(const Excep
     return message;
 }
 
-void RegistryUtilities::ThrowWithKeyInformation(const Exception& caught, const std::wstring& valueName) const
-{
-    throw Exception(CreateErrorMessageWithKeyInformation(caught, valueName), caught.GetErrorCode(), HERE);
-}
-
 std::wstring RegistryUtilities::ConvertValueTypeToWideString(const RegistryValueType& type)
 {
     if (type >= ValueTypeCount)
     {
-        throw Exception(L"Cannot resolve registry value type to string", HERE);
+        ThrowError(L"Cannot resolve registry value type to string", KELVO_SITE);
     }
     return ValueTypeNames[type];
 }
@@ -382,7 +350,7 @@ RegistryValueType RegistryUtilities::ConvertWideStringToValueType(const std::wst
             return static_cast<RegistryValueType>(type);
         }
     }
-    throw Exception(L"Cannot resolve string to registry value type: " + text, HERE);
+    ThrowError(L"Cannot resolve string to registry value type: " + text, KELVO_SITE);
 }
 
 std::wstring RegistryUtilities::ConvertValueDataToWideString(const RegistryValueType& type,
@@ -400,7 +368,7 @@ std::wstring RegistryUtilities::ConvertValueDataToWideString(const RegistryValue
     {
         return ConvertValueDataToWideString(data);
     }
-    throw Exception(CannotResolveData, HERE);
+    ThrowError(CannotResolveData, KELVO_SITE);
 }
 
 std::vector<unsigned char> RegistryUtilities::ConvertWideStringToValueData(const RegistryValueType& type,
@@ -411,9 +379,9 @@ std::vector<unsigned char> RegistryUtilities::ConvertWideStringToValueData(const
         std::vector<unsigned char> data = ConvertBinaryTypesToValueData(text);
         if (type != RegBinary && data.size() > GetDataBlockSize(type))
         {
-            throw Exception(L"The parameter value data: \"" + text + L"\" does not match the expected data for type: \"" +
-                                ConvertValueTypeToWideString(type) + L"\". (Parameter value data is too long)",
-                            ERROR_INVALID_PARAMETER, HERE);
+            ThrowError(L"The parameter value data: \"" + text + L"\" does not match the expected data for type: \"" +
+                           ConvertValueTypeToWideString(type) + L"\". (Parameter value data is too long)",
+                       ERROR_INVALID_PARAMETER, KELVO_SITE);
         }
         NormalizeValueData(type, data);
         return data;
@@ -426,7 +394,7 @@ std::vector<unsigned char> RegistryUtilities::ConvertWideStringToValueData(const
     {
         return ConvertWideStringToValueData(text);
     }
-    throw Exception(CannotResolveData, HERE);
+    ThrowError(CannotResolveData, KELVO_SITE);
 }
 
 unsigned int RegistryUtilities::ConvertValueDataToDWord(const RegistryValueType& type,
@@ -434,7 +402,7 @@ unsigned int RegistryUtilities::ConvertValueDataToDWord(const RegistryValueType&
 {
     if (data.size() != 4 || (type != RegDword && type != RegDwordBigEndian))
     {
-        throw Exception(CannotResolveData, HERE);
+        ThrowError(CannotResolveData, KELVO_SITE);
     }
     unsigned int value = 0;
     for (std::size_t i = 0; i < 4; ++i)
@@ -476,7 +444,7 @@ std::wstring RegistryUtilities::ConvertRegistryKeyToPath(const RegistryRootKey& 
                                         L"MACHINE\\SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current" };
     if (!IsRoot(root))
     {
-        throw Exception(L"Invalid Registry Root key identifier", HERE);
+        ThrowError(L"Invalid Registry Root key identifier", KELVO_SITE);
     }
     std::wstring path = prefixes[root - 1];
     if (!subKey.empty() && subKey[0] != L'\\')
@@ -506,7 +474,7 @@ std::uint64_t RegistryUtilities::GetRootKeyHandle(RegistryRootKey root)
                                       s_m_HKeyCurrentConfig };
     if (!IsRoot(root))
     {
-        throw Exception(InvalidParameter, ERROR_INVALID_PARAMETER, HERE);
+        ThrowError(InvalidParameter, ERROR_INVALID_PARAMETER, KELVO_SITE);
     }
     return handles[root - 1];
 }
@@ -547,7 +515,7 @@ unsigned char RegistryUtilities::ConvertHexValueToByteBlock(const std::wstring& 
 {
     if (twoDigits.size() != 2)
     {
-        throw Exception(L"Not a hexadecimal byte", HERE);
+        ThrowError(L"Not a hexadecimal byte", KELVO_SITE);
     }
     return static_cast<unsigned char>(GetValueOfHexCharacter(twoDigits[0]) * 16 + GetValueOfHexCharacter(twoDigits[1]));
 }
@@ -563,7 +531,7 @@ unsigned char RegistryUtilities::GetValueOfHexCharacter(wchar_t digit)
     {
         return static_cast<unsigned char>(upper - L'A' + 10);
     }
-    throw Exception(L"Value is not hexadecimal", HERE);
+    ThrowError(L"Value is not hexadecimal", KELVO_SITE);
 }
 
 std::vector<unsigned char> RegistryUtilities::ConvertWideStringToValueData(const std::wstring& text)

@@ -3,9 +3,9 @@
 //
 #include "ServiceUtilities.h"
 
-#include <functional>
+#include "Internal/Failure.h"
 
-#define HERE KELVO_SOURCE_LOCATION(L"Source\\ServiceUtilities")
+#include <functional>
 
 namespace Kelvo {
 namespace Utilities {
@@ -26,18 +26,14 @@ const DWORD ServiceNotInstalled = 1060;
 const DWORD ForRemove = GENERIC_WRITE | DELETE;
 const DWORD ForChange = GENERIC_EXECUTE | ServiceChangeConfig;
 
-// The platform's failure again, with the same message and code, thrown from here.
+// Runs call(); the platform's failure is thrown again from site with the same code and a
+// message that names the service.
 template <typename Call>
-auto Relocated(Call call) -> decltype(call())
+auto NamingService(const std::wstring& name, const ThrowSite& site, Call call) -> decltype(call())
 {
-    try
-    {
-        return call();
-    }
-    catch (const Exception& e)
-    {
-        throw Exception(e.GetErrorMessage(), e.GetErrorCode(), HERE);
-    }
+    return Relocated(site, call, [&name](const Exception& caught) {
+        return caught.GetErrorMessage() + L" Service: " + name;
+    });
 }
 
 // Opens manager and service with access, calls the platform once and closes both, also on failure.
@@ -55,7 +51,7 @@ ServiceUtilities::ServiceUtilities(const std::wstring& name) : m_name(name), m_m
 {
     if (m_name.empty())
     {
-        throw Exception(L"Service name should not be empty!", ERROR_INVALID_PARAMETER, HERE);
+        ThrowError(L"Service name should not be empty!", ERROR_INVALID_PARAMETER, KELVO_SITE);
     }
 }
 
@@ -63,7 +59,7 @@ ServiceUtilities::~ServiceUtilities() = default;
 
 ServiceState ServiceUtilities::GetStatus()
 {
-    return Relocated([this] {
+    return NamingService(m_name, KELVO_SITE, [this] {
         if (!m_manager)
         {
             m_manager = Service::OpenServiceControlManager(L"", L"", ManagerConnect);
@@ -95,7 +91,7 @@ void ServiceUtilities::Install(const std::wstring* displayName, const unsigned i
                                const std::wstring* loadOrderGroup, void* tag, const std::wstring* dependencies,
                                const std::wstring* account, const std::wstring* password)
 {
-    Relocated([&] {
+    NamingService(m_name, KELVO_SITE, [&] {
         // A manager kept by GetStatus may only connect: creating needs all access.
         if (!m_managerMayCreate)
         {
@@ -111,12 +107,14 @@ void ServiceUtilities::Install(const std::wstring* displayName, const unsigned i
 
 void ServiceUtilities::Remove() const
 {
-    WithFreshService(m_name, GENERIC_WRITE, ForRemove, [](SC_HANDLE service) { Service::ServiceDelete(service); });
+    NamingService(m_name, KELVO_SITE, [this] {
+        WithFreshService(m_name, GENERIC_WRITE, ForRemove, [](SC_HANDLE service) { Service::ServiceDelete(service); });
+    });
 }
 
 void ServiceUtilities::Start() const
 {
-    Relocated([this] {
+    NamingService(m_name, KELVO_SITE, [this] {
         WithFreshService(m_name, GENERIC_EXECUTE, GENERIC_EXECUTE,
                          [](SC_HANDLE service) { Service::ServiceStart(service, {}); });
     });
@@ -124,7 +122,7 @@ void ServiceUtilities::Start() const
 
 void ServiceUtilities::Stop() const
 {
-    Relocated([this] {
+    NamingService(m_name, KELVO_SITE, [this] {
         WithFreshService(m_name, GENERIC_EXECUTE, GENERIC_EXECUTE, [](SC_HANDLE service) {
             HostApi::ServiceStatus status{};
             Service::Control(service, ServiceStop, status);
@@ -138,7 +136,7 @@ void ServiceUtilities::ChangeConfiguration(unsigned int serviceType, unsigned in
                                            const std::wstring* dependencies, const std::wstring* account,
                                            const std::wstring* password, const std::wstring* displayName) const
 {
-    Relocated([&] {
+    NamingService(m_name, KELVO_SITE, [&] {
         WithFreshService(m_name, GENERIC_EXECUTE, ForChange, [&](SC_HANDLE service) {
             Service::ChangeServiceConfiguration(service, serviceType, startType, errorControl, binaryPath,
                                                 loadOrderGroup, tag, dependencies, account, password, displayName);

@@ -3,7 +3,7 @@
 //
 #include "Sha2.h"
 
-#include "HexText.h"
+#include "Internal/HexText.h"
 
 #include <HostApi/Cryptography.h>
 #include <HostApi/FileSystemOperation.h>

@@ -3,7 +3,7 @@
 //
 #include "StringResourceReader.h"
 
-#include "PlainException.h"
+#include "Internal/PlainException.h"
 #include "Win32Exception.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 //
 #include "StringUtilities.h"
 
-#include "Utf16.h"
+#include "Internal/Utf16.h"
 
 #include <windows.h>
 

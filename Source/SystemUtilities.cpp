@@ -4,7 +4,7 @@
 #include "SystemUtilities.h"
 
 #include "Exception.h"
-#include "PrivilegeGuard.h"
+#include "Internal/PrivilegeGuard.h"
 
 namespace Kelvo {
 namespace Utilities {

@@ -3,7 +3,7 @@
 //
 #include "Tools.h"
 
-#include "FileProbes.h"
+#include "Internal/FileProbes.h"
 #include "StringUtilities.h"
 
 #include <HostApi/UniqueHandle.h>

@@ -3,12 +3,10 @@
 //
 #include "UserUtilitiesSTUB.h"
 
-#include "Exception.h"
+#include "Internal/Failure.h"
 
 namespace Kelvo {
 namespace Utilities {
-
-#define HERE KELVO_SOURCE_LOCATION(L"Source\\UserUtilitiesSTUB")
 
 UserUtilitiesSTUB::UserUtilitiesSTUB() : m_errorCode(0)
 {
@@ -20,7 +18,7 @@ std::wstring UserUtilitiesSTUB::GetUserSidFromCurrentUser()
 {
     if (m_errorCode != 0)
     {
-        throw Exception(L"GetUserSidFromCurrentUser failed.", m_errorCode, HERE);
+        ThrowError(L"GetUserSidFromCurrentUser failed.", m_errorCode, KELVO_SITE);
     }
     return m_userSid;
 }

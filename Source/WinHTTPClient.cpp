@@ -3,14 +3,12 @@
 //
 #include "WinHTTPClient.h"
 
-#include "Exception.h"
+#include "Internal/Failure.h"
 #include "StringUtilities.h"
 
 #include <HostApi/User.h>
 
 #include <sstream>
-
-#define HERE KELVO_SOURCE_LOCATION(L"Source\\WinHTTPClient")
 
 namespace Kelvo {
 namespace Utilities {
@@ -23,18 +21,13 @@ const std::size_t LargestResponse = 64u << 20;
 // Texts that WinHttpGetIEProxyConfigForCurrentUser allocates for its caller.
 using GlobalText = HostApi::UniqueHandle<HostApi::HandleTraits<LPWSTR, &::GlobalFree, HostApi::InvalidHandleValue::Null>>;
 
-[[noreturn]] void ThrowLastError(const wchar_t* message)
-{
-    throw Exception(message, ::GetLastError(), HERE);
-}
-
 WinHTTPClient::InternetHandle OpenSession(const std::wstring& agent, DWORD accessType, const wchar_t* proxy,
                                           const wchar_t* bypass)
 {
     WinHTTPClient::InternetHandle session(::WinHttpOpen(agent.c_str(), accessType, proxy, bypass, 0));
     if (!session)
     {
-        ThrowLastError(L"WinHTTP: Failed to open internet");
+        ThrowLastError(L"WinHTTP: Failed to open internet", KELVO_SITE);
     }
     return session;
 }
@@ -241,7 +234,7 @@ WinHTTPClient::InternetHandle WinHTTPClient::DoConnect(const InternetHandle& ses
     InternetHandle connection(::WinHttpConnect(session.Get(), host.c_str(), port, 0));
     if (!connection)
     {
-        ThrowLastError(L"WinHTTP: Failed to connect to Internet");
+        ThrowLastError(L"WinHTTP: Failed to connect to Internet", KELVO_SITE);
     }
     return connection;
 }
@@ -254,7 +247,7 @@ WinHTTPClient::InternetHandle WinHTTPClient::DoOpenRequest(const InternetHandle&
                                                 secure ? WINHTTP_FLAG_SECURE : 0));
     if (!request)
     {
-        ThrowLastError(L"WinHTTP: Failed to connect to Internet");
+        ThrowLastError(L"WinHTTP: Failed to connect to Internet", KELVO_SITE);
     }
     return request;
 }
@@ -273,7 +266,7 @@ void WinHTTPClient::DoSendRequest(const InternetHandle& request, const std::wstr
     if (!::WinHttpSendRequest(request.Get(), headerText.c_str(), static_cast<DWORD>(headerText.size()),
                               body.empty() ? WINHTTP_NO_REQUEST_DATA : body.data(), bodySize, bodySize, 0))
     {
-        ThrowLastError(L"WinHTTP: Failed to send request");
+        ThrowLastError(L"WinHTTP: Failed to send request", KELVO_SITE);
     }
 }
 
@@ -281,7 +274,7 @@ void WinHTTPClient::DoReceiveResponse(const InternetHandle& request)
 {
     if (!::WinHttpReceiveResponse(request.Get(), nullptr))
     {
-        ThrowLastError(L"WinHTTP: Failed to receive response");
+        ThrowLastError(L"WinHTTP: Failed to receive response", KELVO_SITE);
     }
     m_state->statusCode = 0;
     DWORD status = 0;
@@ -300,7 +293,7 @@ void WinHTTPClient::DoReadAuthScheme(const InternetHandle& request)
     DWORD target = 0;
     if (!::WinHttpQueryAuthSchemes(request.Get(), &supported, &first, &target))
     {
-        ThrowLastError(L"WinHTTP: Failed to query auth scheme");
+        ThrowLastError(L"WinHTTP: Failed to query auth scheme", KELVO_SITE);
     }
     m_state->proxyAuthScheme = WINHTTP_AUTH_SCHEME_BASIC;
     for (const DWORD preferred : {WINHTTP_AUTH_SCHEME_NEGOTIATE, WINHTTP_AUTH_SCHEME_NTLM,
@@ -324,7 +317,7 @@ std::wstring WinHTTPClient::DoReadData(const InternetHandle& request)
         DWORD read = 0;
         if (!::WinHttpReadData(request.Get(), block, sizeof(block), &read))
         {
-            ThrowLastError(L"WinHTTP: Failed to read data");
+            ThrowLastError(L"WinHTTP: Failed to read data", KELVO_SITE);
         }
         if (read == 0)
         {
@@ -332,7 +325,7 @@ std::wstring WinHTTPClient::DoReadData(const InternetHandle& request)
         }
         if (bytes.size() + read > LargestResponse)
         {
-            throw Exception(L"WinHTTP: Failed to read data", ERROR_INSUFFICIENT_BUFFER, HERE);
+            ThrowError(L"WinHTTP: Failed to read data", ERROR_INSUFFICIENT_BUFFER, KELVO_SITE);
         }
         bytes.append(block, read);
     }

@@ -9,10 +9,10 @@
 #include <HostApi/Authorization.h>
 #include <HostApi/User.h>
 
-#include "ExplicitAccessEntry.h"
+#include "Internal/ExplicitAccessEntry.h"
 #include "FileSystemTest.h"
 #include "OpenHandles.h"
-#include "PrivilegeGuard.h"
+#include "Internal/PrivilegeGuard.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -79,18 +79,18 @@ TEST(ServiceUtilities, InstallStartStopChangeAndRemoveARealService)
         ::ControlService(service, SERVICE_CONTROL_STOP, &status);
         ::DeleteService(service);
     });
-    // Failures carry the Windows code and their origin. The first call to the manager opens what
-    // the process keeps for its later calls.
+    // Failures carry the Windows code, their origin and the service's name. The first call to the
+    // manager opens what the process keeps for its later calls.
     EXPECT_EQ(L"Service name should not be empty!|87|Source\\ServiceUtilities", FailureOf([] { ServiceUtilities(L""); }));
     ServiceUtilities missing(name);
     ASSERT_EQ(ServiceStateNotInstalled, missing.GetStatus());
-    const std::wstring notInstalled = L"OpenServiceW failed|1060|Source\\ServiceUtilities";
+    const std::wstring notInstalled = L"OpenServiceW failed Service: " + name + L"|1060|Source\\ServiceUtilities";
     EXPECT_EQ(notInstalled, FailureOf([&] { missing.Start(); }));
     EXPECT_EQ(notInstalled, FailureOf([&] { missing.Stop(); }));
     EXPECT_EQ(notInstalled, FailureOf([&] {
                   missing.ChangeConfiguration(0, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
               }));
-    EXPECT_EQ(L"OpenServiceW failed|1060|HostApi\\Source\\Service", FailureOf([&] { missing.Remove(); }));
+    EXPECT_EQ(notInstalled, FailureOf([&] { missing.Remove(); }));
     const unsigned int handlesBefore = OpenHandleCount();
     {
         ServiceUtilities service(name);
@@ -103,10 +103,12 @@ TEST(ServiceUtilities, InstallStartStopChangeAndRemoveARealService)
         EXPECT_EQ(ServiceStateStopped, service.GetStatus());
         service.Start();
         ASSERT_TRUE(Reaches(service, ServiceStateRunning));
-        EXPECT_EQ(L"StartServiceW failed|1056|Source\\ServiceUtilities", FailureOf([&] { service.Start(); }));
+        EXPECT_EQ(L"StartServiceW failed Service: " + name + L"|1056|Source\\ServiceUtilities",
+                  FailureOf([&] { service.Start(); }));
         service.Stop();
         ASSERT_TRUE(Reaches(service, ServiceStateStopped));
-        EXPECT_EQ(L"ControlService failed|1062|Source\\ServiceUtilities", FailureOf([&] { service.Stop(); }));
+        EXPECT_EQ(L"ControlService failed Service: " + name + L"|1062|Source\\ServiceUtilities",
+                  FailureOf([&] { service.Stop(); }));
         const std::wstring renamed = L"Kelvo test service, renamed";
         service.ChangeConfiguration(SERVICE_NO_CHANGE, SERVICE_DISABLED, SERVICE_NO_CHANGE, nullptr, nullptr,
                                     nullptr, nullptr, nullptr, nullptr, &renamed);

@@ -3,7 +3,7 @@
 //
 #include "HostApi/Authorization.h"
 
-#include "Failure.h"
+#include "Internal/Failure.h"
 #include "SharedToken.h"
 
 #include <cstddef>
@@ -12,17 +12,6 @@ namespace Kelvo {
 namespace HostApi {
 
 namespace {
-
-#define HERE HOSTAPI_AT(Authorization)
-
-// Functions of the SetEntriesInAcl kind return their error code instead of setting it.
-void Check(DWORD status, const wchar_t* call)
-{
-    if (status != ERROR_SUCCESS)
-    {
-        ThrowFailure(call, status, HERE);
-    }
-}
 
 template <typename T>
 std::shared_ptr<T> ShareLocalMemory(void* memory)
@@ -50,7 +39,7 @@ std::shared_ptr<_TokenPrivileges> AllocatePrivilegeSet(std::size_t bytes)
     void* memory = ::LocalAlloc(LPTR, bytes);
     if (!memory)
     {
-        ThrowLastError(L"LocalAlloc", HERE);
+        ThrowLastError(L"LocalAlloc failed", KELVO_SITE);
     }
     return ShareLocalMemory<_TokenPrivileges>(memory);
 }
@@ -62,7 +51,7 @@ std::shared_ptr<_Sid> Authorization::AllocateAndInitializeSid(const SID_IDENTIFI
 {
     if (subAuthorities.empty() || subAuthorities.size() > 8)
     {
-        ThrowFailure(L"AllocateAndInitializeSid", ERROR_INVALID_PARAMETER, HERE);
+        ThrowError(L"AllocateAndInitializeSid failed", ERROR_INVALID_PARAMETER, KELVO_SITE);
     }
     DWORD s[8] = {};
     for (std::size_t i = 0; i < subAuthorities.size(); ++i)
@@ -74,7 +63,7 @@ std::shared_ptr<_Sid> Authorization::AllocateAndInitializeSid(const SID_IDENTIFI
     if (!::AllocateAndInitializeSid(&copy, static_cast<BYTE>(subAuthorities.size()), s[0], s[1], s[2], s[3], s[4], s[5],
                                     s[6], s[7], &sid))
     {
-        ThrowLastError(L"AllocateAndInitializeSid", HERE);
+        ThrowLastError(L"AllocateAndInitializeSid failed", KELVO_SITE);
     }
     return std::shared_ptr<_Sid>(static_cast<_Sid*>(sid), [](_Sid* p) { ::FreeSid(p); });
 }
@@ -90,8 +79,8 @@ std::shared_ptr<_SecurityDescriptor> Authorization::GetSecurityInfoNamed(const s
     PACL daclList = nullptr;
     PACL saclList = nullptr;
     PSECURITY_DESCRIPTOR raw = nullptr;
-    Check(::GetNamedSecurityInfoW(name.c_str(), type, flags, &ownerSid, &groupSid, &daclList, &saclList, &raw),
-          L"GetNamedSecurityInfoW");
+    CheckStatus(::GetNamedSecurityInfoW(name.c_str(), type, flags, &ownerSid, &groupSid, &daclList, &saclList, &raw),
+          L"GetNamedSecurityInfoW failed", KELVO_SITE);
     const auto descriptor = ShareLocalMemory<_SecurityDescriptor>(raw);
     SharePart(owner, descriptor, ownerSid);
     SharePart(group, descriptor, groupSid);
@@ -106,8 +95,8 @@ void Authorization::SetSecurityInfoNamed(const std::wstring& name, _SeObjectType
 {
     // Windows takes the name as writable text.
     std::wstring writable = name;
-    Check(::SetNamedSecurityInfoW(&writable[0], type, flags, owner.get(), group.get(), dacl.get(), sacl.get()),
-          L"SetNamedSecurityInfoW");
+    CheckStatus(::SetNamedSecurityInfoW(&writable[0], type, flags, owner.get(), group.get(), dacl.get(), sacl.get()),
+          L"SetNamedSecurityInfoW failed", KELVO_SITE);
 }
 
 std::shared_ptr<void> Authorization::OpenProcessToken(HANDLE process, DWORD access)
@@ -115,7 +104,7 @@ std::shared_ptr<void> Authorization::OpenProcessToken(HANDLE process, DWORD acce
     HANDLE token = nullptr;
     if (!::OpenProcessToken(process, access, &token))
     {
-        ThrowLastError(L"OpenProcessToken", HERE);
+        ThrowLastError(L"OpenProcessToken failed", KELVO_SITE);
     }
     return ShareToken(token);
 }
@@ -126,8 +115,8 @@ std::shared_ptr<_Acl> Authorization::SetAclEntries(const std::vector<_ExplicitAc
     // Windows takes the entries as writable.
     std::vector<_ExplicitAccess> copy = entries;
     PACL acl = nullptr;
-    Check(::SetEntriesInAclW(static_cast<ULONG>(copy.size()), copy.empty() ? nullptr : copy.data(), oldAcl.get(), &acl),
-          L"SetEntriesInAclW");
+    CheckStatus(::SetEntriesInAclW(static_cast<ULONG>(copy.size()), copy.empty() ? nullptr : copy.data(), oldAcl.get(), &acl),
+          L"SetEntriesInAclW failed", KELVO_SITE);
     return ShareLocalMemory<_Acl>(acl);
 }
 
@@ -136,7 +125,7 @@ std::shared_ptr<_Luid> Authorization::PrivilegeValueLookup(const std::wstring& s
     auto luid = std::make_shared<_Luid>();
     if (!::LookupPrivilegeValueW(systemName.empty() ? nullptr : systemName.c_str(), privilege.c_str(), luid.get()))
     {
-        ThrowLastError(L"LookupPrivilegeValueW", HERE);
+        ThrowLastError(L"LookupPrivilegeValueW failed", KELVO_SITE);
     }
     return luid;
 }
@@ -152,10 +141,10 @@ void Authorization::AdjustTokenPrivileges(const std::shared_ptr<void>& token, bo
                                           const std::shared_ptr<_TokenPrivileges>& newState,
                                           std::shared_ptr<_TokenPrivileges>& previousState)
 {
-    const HANDLE handle = TokenOf(token, L"AdjustTokenPrivileges", HERE);
+    const HANDLE handle = TokenOf(token, L"AdjustTokenPrivileges failed", KELVO_SITE);
     if (!newState && !disableAll)
     {
-        ThrowFailure(L"AdjustTokenPrivileges", ERROR_INVALID_PARAMETER, HERE);
+        ThrowError(L"AdjustTokenPrivileges failed", ERROR_INVALID_PARAMETER, KELVO_SITE);
     }
     // Fewer privileges change than are asked for, unless all are disabled.
     auto previous = CreatePrivilegeSet(newState ? newState->PrivilegeCount : 1);
@@ -170,7 +159,7 @@ void Authorization::AdjustTokenPrivileges(const std::shared_ptr<void>& token, bo
         const DWORD error = ::GetLastError();
         if (error != ERROR_INSUFFICIENT_BUFFER || needed <= size)
         {
-            ThrowFailure(L"AdjustTokenPrivileges", error, HERE);
+            ThrowError(L"AdjustTokenPrivileges failed", error, KELVO_SITE);
         }
         previous = AllocatePrivilegeSet(needed);
         size = needed;

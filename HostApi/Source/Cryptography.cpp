@@ -3,7 +3,7 @@
 //
 #include "HostApi/Cryptography.h"
 
-#include "Failure.h"
+#include "Internal/Failure.h"
 
 #include <wincrypt.h>
 
@@ -20,11 +20,11 @@ unsigned int* AsPointer(Handle handle)
 }
 
 template <typename Handle>
-Handle AsHandle(const std::shared_ptr<unsigned int>& owner, const wchar_t* call)
+Handle AsHandle(const std::shared_ptr<unsigned int>& owner, const wchar_t* message, const ThrowSite& site)
 {
     if (!owner)
     {
-        ThrowFailure(call, ERROR_INVALID_PARAMETER, HOSTAPI_AT(Cryptography));
+        ThrowError(message, ERROR_INVALID_PARAMETER, site);
     }
     return reinterpret_cast<Handle>(owner.get());
 }
@@ -36,7 +36,7 @@ std::shared_ptr<unsigned int> Cryptography::AcquireContext(DWORD providerType)
     HCRYPTPROV provider = 0;
     if (!::CryptAcquireContextW(&provider, nullptr, nullptr, providerType, CRYPT_VERIFYCONTEXT))
     {
-        ThrowLastError(L"CryptAcquireContextW", HOSTAPI_AT(Cryptography));
+        ThrowLastError(L"CryptAcquireContextW failed", KELVO_SITE);
     }
     // Should the shared pointer fail to allocate, it calls the deleter itself: nothing leaks.
     return std::shared_ptr<unsigned int>(AsPointer(provider),
@@ -45,11 +45,11 @@ std::shared_ptr<unsigned int> Cryptography::AcquireContext(DWORD providerType)
 
 std::shared_ptr<unsigned int> Cryptography::CreateHash(const std::shared_ptr<unsigned int>& context, unsigned int algorithm)
 {
-    const HCRYPTPROV provider = AsHandle<HCRYPTPROV>(context, L"CryptCreateHash");
+    const HCRYPTPROV provider = AsHandle<HCRYPTPROV>(context, L"CryptCreateHash failed", KELVO_SITE);
     HCRYPTHASH hash = 0;
     if (!::CryptCreateHash(provider, algorithm, 0, 0, &hash))
     {
-        ThrowLastError(L"CryptCreateHash", HOSTAPI_AT(Cryptography));
+        ThrowLastError(L"CryptCreateHash failed", KELVO_SITE);
     }
     // The hash must go before its context, so it holds the context until it is destroyed.
     return std::shared_ptr<unsigned int>(AsPointer(hash), [context](unsigned int* p) {
@@ -59,21 +59,21 @@ std::shared_ptr<unsigned int> Cryptography::CreateHash(const std::shared_ptr<uns
 
 void Cryptography::HashData(const std::shared_ptr<unsigned int>& hash, const std::vector<unsigned char>& data, DWORD length)
 {
-    const HCRYPTHASH handle = AsHandle<HCRYPTHASH>(hash, L"CryptHashData");
+    const HCRYPTHASH handle = AsHandle<HCRYPTHASH>(hash, L"CryptHashData failed", KELVO_SITE);
     if (length > data.size())
     {
-        ThrowFailure(L"CryptHashData", ERROR_INVALID_PARAMETER, HOSTAPI_AT(Cryptography));
+        ThrowError(L"CryptHashData failed", ERROR_INVALID_PARAMETER, KELVO_SITE);
     }
     if (!::CryptHashData(handle, data.data(), length, 0))
     {
-        ThrowLastError(L"CryptHashData", HOSTAPI_AT(Cryptography));
+        ThrowLastError(L"CryptHashData failed", KELVO_SITE);
     }
 }
 
 void Cryptography::GetHashParam(const std::shared_ptr<unsigned int>& hash, DWORD query, std::vector<unsigned char>& output,
                                 DWORD& length)
 {
-    const HCRYPTHASH handle = AsHandle<HCRYPTHASH>(hash, L"CryptGetHashParam");
+    const HCRYPTHASH handle = AsHandle<HCRYPTHASH>(hash, L"CryptGetHashParam failed", KELVO_SITE);
     // Never offer an empty buffer: with no buffer Windows only reports the size.
     std::vector<unsigned char> value(length == 0 ? 1 : length);
     for (;;)
@@ -89,7 +89,7 @@ void Cryptography::GetHashParam(const std::shared_ptr<unsigned int>& hash, DWORD
         const DWORD error = ::GetLastError();
         if (error != ERROR_MORE_DATA || size <= value.size())
         {
-            ThrowFailure(L"CryptGetHashParam", error, HOSTAPI_AT(Cryptography));
+            ThrowError(L"CryptGetHashParam failed", error, KELVO_SITE);
         }
         value.resize(size);
     }

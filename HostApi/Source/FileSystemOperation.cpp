@@ -3,11 +3,9 @@
 //
 #include "HostApi/FileSystemOperation.h"
 
-#include "Failure.h"
+#include "Internal/Failure.h"
 
 #include <cstring>
-
-#define HERE HOSTAPI_AT(FileSystemOperation)
 
 namespace Kelvo {
 namespace HostApi {
@@ -16,12 +14,12 @@ void FileSystemOperation::FileRead(HANDLE file, std::vector<unsigned char>& buff
 {
     if (bytesToRead > buffer.size())
     {
-        ThrowFailure(L"ReadFile", ERROR_INVALID_PARAMETER, HERE);
+        ThrowError(L"ReadFile failed", ERROR_INVALID_PARAMETER, KELVO_SITE);
     }
     DWORD read = 0;
     if (!::ReadFile(file, buffer.data(), bytesToRead, &read, nullptr))
     {
-        ThrowLastError(L"ReadFile", HERE);
+        ThrowLastError(L"ReadFile failed", KELVO_SITE);
     }
     bytesRead = read;
 }
@@ -32,7 +30,7 @@ DWORD FileSystemOperation::GetSizeOfFileVersionInfo(const std::wstring& path)
     const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
     if (size == 0)
     {
-        ThrowLastError(L"GetFileVersionInfoSizeW", HERE);
+        ThrowLastError(L"GetFileVersionInfoSizeW failed", KELVO_SITE);
     }
     return size;
 }
@@ -42,7 +40,7 @@ void FileSystemOperation::GetVersionInfoOfFile(const std::wstring& path, DWORD s
     std::vector<unsigned char> read(size);
     if (!::GetFileVersionInfoW(path.c_str(), 0, size, read.data()))
     {
-        ThrowLastError(L"GetFileVersionInfoW", HERE);
+        ThrowLastError(L"GetFileVersionInfoW failed", KELVO_SITE);
     }
     block.swap(read);
 }
@@ -56,7 +54,7 @@ void FileSystemOperation::GetVersionQueryValue(std::vector<unsigned char> block,
     if (block.empty() || !::VerQueryValueW(block.data(), subBlock.c_str(), &value, &length) ||
         length < sizeof(VS_FIXEDFILEINFO))
     {
-        ThrowFailure(L"VerQueryValueW", ERROR_RESOURCE_DATA_NOT_FOUND, HERE);
+        ThrowError(L"VerQueryValueW failed", ERROR_RESOURCE_DATA_NOT_FOUND, KELVO_SITE);
     }
     std::memcpy(&record, value, sizeof(record));
 }
@@ -70,7 +68,7 @@ void FileSystemOperation::GetFileNameOfModule(std::wstring& name, HMODULE module
         const DWORD length = ::GetModuleFileNameW(module, &text[0], static_cast<DWORD>(text.size()));
         if (length == 0)
         {
-            ThrowLastError(L"GetModuleFileNameW", HERE);
+            ThrowLastError(L"GetModuleFileNameW failed", KELVO_SITE);
         }
         if (length < text.size())
         {
@@ -92,7 +90,7 @@ UniqueFindHandle FileSystemOperation::FindFirst(const std::wstring& pattern, _Wi
     UniqueFindHandle search(::FindFirstFileW(pattern.c_str(), &entry));
     if (!search)
     {
-        ThrowLastError(L"FindFirstFileW", HERE);
+        ThrowLastError(L"FindFirstFileW failed", KELVO_SITE);
     }
     return search;
 }
@@ -106,7 +104,7 @@ bool FileSystemOperation::FindNext(HANDLE search, _Win32FindData& entry)
     const DWORD error = ::GetLastError();
     if (error != ERROR_NO_MORE_FILES)
     {
-        ThrowFailure(L"FindNextFileW", error, HERE);
+        ThrowError(L"FindNextFileW failed", error, KELVO_SITE);
     }
     return false;
 }
@@ -115,7 +113,7 @@ void FileSystemOperation::FindCloseHandle(UniqueFindHandle& search)
 {
     if (search && !::FindClose(search.Release()))
     {
-        ThrowLastError(L"FindClose", HERE);
+        ThrowLastError(L"FindClose failed", KELVO_SITE);
     }
 }
 
@@ -124,7 +122,7 @@ FileAttributes FileSystemOperation::GetAttributesOfFileOrDirectory(const std::ws
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
     {
-        ThrowLastError(L"GetFileAttributesW", HERE);
+        ThrowLastError(L"GetFileAttributesW failed", KELVO_SITE);
     }
     return attributes;
 }
@@ -133,7 +131,7 @@ void FileSystemOperation::SetAttributesOfFileOrDirectory(const std::wstring& pat
 {
     if (!::SetFileAttributesW(path.c_str(), attributes))
     {
-        ThrowLastError(L"SetFileAttributesW", HERE);
+        ThrowLastError(L"SetFileAttributesW failed", KELVO_SITE);
     }
 }
 

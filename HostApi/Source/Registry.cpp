@@ -3,7 +3,7 @@
 //
 #include "HostApi/Registry.h"
 
-#include "Failure.h"
+#include "Internal/Failure.h"
 
 namespace Kelvo {
 namespace HostApi {
@@ -26,17 +26,10 @@ std::uint64_t ToNumber(HKEY key)
     return static_cast<std::uint64_t>(reinterpret_cast<ULONG_PTR>(key));
 }
 
-void Check(LSTATUS status, const wchar_t* call)
-{
-    if (status != ERROR_SUCCESS)
-    {
-        ThrowFailure(call, static_cast<DWORD>(status), HOSTAPI_AT(Registry));
-    }
-}
-
 // RegEnumKeyExW and RegEnumValueW share this shape; the buffer grows while the name does not fit.
 template <typename Enumerate>
-void EnumerateName(std::wstring& name, std::uint32_t capacity, const wchar_t* call, Enumerate enumerate)
+void EnumerateName(std::wstring& name, std::uint32_t capacity, const wchar_t* message, const ThrowSite& site,
+                   Enumerate enumerate)
 {
     std::wstring buffer(capacity == 0 ? 1 : capacity, L'\0');
     for (;;)
@@ -48,7 +41,7 @@ void EnumerateName(std::wstring& name, std::uint32_t capacity, const wchar_t* ca
             buffer.resize(buffer.size() * 2 < 32768 ? buffer.size() * 2 : 32768);
             continue;
         }
-        Check(status, call);
+        CheckStatus(status, message, site);
         buffer.resize(length);
         name.swap(buffer);
         return;
@@ -60,7 +53,7 @@ void EnumerateName(std::wstring& name, std::uint32_t capacity, const wchar_t* ca
 std::uint64_t Registry::OpenKey(std::uint64_t parent, const std::wstring& subKey, std::uint32_t access)
 {
     HKEY key = nullptr;
-    Check(::RegOpenKeyExW(ToHandle(parent), subKey.c_str(), 0, access, &key), L"RegOpenKeyExW");
+    CheckStatus(::RegOpenKeyExW(ToHandle(parent), subKey.c_str(), 0, access, &key), L"RegOpenKeyExW failed", KELVO_SITE);
     return ToNumber(key);
 }
 
@@ -69,8 +62,8 @@ std::uint64_t Registry::CreateKey(std::uint64_t parent, const std::wstring& subK
 {
     HKEY key = nullptr;
     DWORD created = 0;
-    Check(::RegCreateKeyExW(ToHandle(parent), subKey.c_str(), 0, nullptr, options, access, security, &key, &created),
-          L"RegCreateKeyExW");
+    CheckStatus(::RegCreateKeyExW(ToHandle(parent), subKey.c_str(), 0, nullptr, options, access, security, &key, &created),
+          L"RegCreateKeyExW failed", KELVO_SITE);
     if (disposition != nullptr)
     {
         *disposition = created;
@@ -86,18 +79,18 @@ void Registry::CloseKey(std::uint64_t& key)
     }
     const LSTATUS status = ::RegCloseKey(ToHandle(key));
     key = 0;
-    Check(status, L"RegCloseKey");
+    CheckStatus(status, L"RegCloseKey failed", KELVO_SITE);
 }
 
 void Registry::DeleteKey(std::uint64_t parent, const std::wstring& name, std::uint32_t access)
 {
     const REGSAM view = access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY);
-    Check(::RegDeleteKeyExW(ToHandle(parent), name.c_str(), view, 0), L"RegDeleteKeyExW");
+    CheckStatus(::RegDeleteKeyExW(ToHandle(parent), name.c_str(), view, 0), L"RegDeleteKeyExW failed", KELVO_SITE);
 }
 
 void Registry::DeleteValue(std::uint64_t key, const std::wstring& name)
 {
-    Check(::RegDeleteValueW(ToHandle(key), name.c_str()), L"RegDeleteValueW");
+    CheckStatus(::RegDeleteValueW(ToHandle(key), name.c_str()), L"RegDeleteValueW failed", KELVO_SITE);
 }
 
 void Registry::QueryValue(std::uint64_t key, const std::wstring& name, std::uint32_t& type,
@@ -118,7 +111,7 @@ void Registry::QueryValue(std::uint64_t key, const std::wstring& name, std::uint
             break;
         }
     }
-    Check(status, L"RegQueryValueExW");
+    CheckStatus(status, L"RegQueryValueExW failed", KELVO_SITE);
     type = kind;
     data.swap(bytes);
 }
@@ -126,21 +119,21 @@ void Registry::QueryValue(std::uint64_t key, const std::wstring& name, std::uint
 void Registry::SetValue(std::uint64_t key, const std::wstring& name, std::uint32_t type,
                         const std::vector<unsigned char>& data)
 {
-    Check(::RegSetValueExW(ToHandle(key), name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
+    CheckStatus(::RegSetValueExW(ToHandle(key), name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
                            static_cast<DWORD>(data.size())),
-          L"RegSetValueExW");
+          L"RegSetValueExW failed", KELVO_SITE);
 }
 
 void Registry::EnumerateKey(std::uint64_t key, std::uint32_t index, std::wstring& name, std::uint32_t capacity)
 {
-    EnumerateName(name, capacity, L"RegEnumKeyExW", [&](wchar_t* buffer, DWORD* length) {
+    EnumerateName(name, capacity, L"RegEnumKeyExW failed", KELVO_SITE, [&](wchar_t* buffer, DWORD* length) {
         return ::RegEnumKeyExW(ToHandle(key), index, buffer, length, nullptr, nullptr, nullptr, nullptr);
     });
 }
 
 void Registry::EnumerateValue(std::uint64_t key, std::uint32_t index, std::wstring& name, std::uint32_t capacity)
 {
-    EnumerateName(name, capacity, L"RegEnumValueW", [&](wchar_t* buffer, DWORD* length) {
+    EnumerateName(name, capacity, L"RegEnumValueW failed", KELVO_SITE, [&](wchar_t* buffer, DWORD* length) {
         return ::RegEnumValueW(ToHandle(key), index, buffer, length, nullptr, nullptr, nullptr, nullptr);
     });
 }
@@ -149,9 +142,9 @@ void Registry::QueryInfoKey(std::uint64_t key, std::uint32_t& subKeyCount, std::
                             std::uint32_t& valueCount, std::uint32_t& longestValueName)
 {
     DWORD subKeys = 0, longestSubKey = 0, values = 0, longestValue = 0;
-    Check(::RegQueryInfoKeyW(ToHandle(key), nullptr, nullptr, nullptr, &subKeys, &longestSubKey, nullptr, &values,
+    CheckStatus(::RegQueryInfoKeyW(ToHandle(key), nullptr, nullptr, nullptr, &subKeys, &longestSubKey, nullptr, &values,
                              &longestValue, nullptr, nullptr, nullptr),
-          L"RegQueryInfoKeyW");
+          L"RegQueryInfoKeyW failed", KELVO_SITE);
     subKeyCount = subKeys;
     longestSubKeyName = longestSubKey;
     valueCount = values;

@@ -3,7 +3,7 @@
 //
 #include "HostApi/Service.h"
 
-#include "Failure.h"
+#include "Internal/Failure.h"
 
 namespace Kelvo {
 namespace HostApi {
@@ -21,21 +21,10 @@ std::wstring WithListEnd(const std::wstring* list)
     return list != nullptr ? *list + L'\0' : std::wstring();
 }
 
-SC_HANDLE Checked(SC_HANDLE handle, const wchar_t* call)
+SC_HANDLE Checked(SC_HANDLE handle, const wchar_t* message, const ThrowSite& site)
 {
-    if (handle == nullptr)
-    {
-        ThrowLastError(call, HOSTAPI_AT(Service));
-    }
+    CheckBool(handle != nullptr, message, site);
     return handle;
-}
-
-void Check(BOOL succeeded, const wchar_t* call)
-{
-    if (!succeeded)
-    {
-        ThrowLastError(call, HOSTAPI_AT(Service));
-    }
 }
 
 void CopyStatus(const SERVICE_STATUS& from, ServiceStatus& to)
@@ -52,12 +41,12 @@ SC_HANDLE Service::OpenServiceControlManager(const std::wstring& machine, const 
 {
     return Checked(::OpenSCManagerW(machine.empty() ? nullptr : machine.c_str(),
                                     database.empty() ? nullptr : database.c_str(), access),
-                   L"OpenSCManagerW");
+                   L"OpenSCManagerW failed", KELVO_SITE);
 }
 
 SC_HANDLE Service::ServiceOpen(SC_HANDLE manager, const std::wstring& name, DWORD access)
 {
-    return Checked(::OpenServiceW(manager, name.c_str(), access), L"OpenServiceW");
+    return Checked(::OpenServiceW(manager, name.c_str(), access), L"OpenServiceW failed", KELVO_SITE);
 }
 
 SC_HANDLE Service::ServiceCreate(SC_HANDLE manager, const std::wstring& name, const std::wstring* displayName,
@@ -71,7 +60,7 @@ SC_HANDLE Service::ServiceCreate(SC_HANDLE manager, const std::wstring& name, co
                                     startType, errorControl, TextOrNull(binaryPath), TextOrNull(loadOrderGroup),
                                     static_cast<DWORD*>(tag), dependencies != nullptr ? list.c_str() : nullptr,
                                     TextOrNull(account), TextOrNull(password)),
-                   L"CreateServiceW");
+                   L"CreateServiceW failed", KELVO_SITE);
 }
 
 void Service::ChangeServiceConfiguration(SC_HANDLE service, DWORD serviceType, DWORD startType, DWORD errorControl,
@@ -80,16 +69,16 @@ void Service::ChangeServiceConfiguration(SC_HANDLE service, DWORD serviceType, D
                                          const std::wstring* password, const std::wstring* displayName)
 {
     const std::wstring list = WithListEnd(dependencies);
-    Check(::ChangeServiceConfigW(service, serviceType, startType, errorControl, TextOrNull(binaryPath),
+    CheckBool(::ChangeServiceConfigW(service, serviceType, startType, errorControl, TextOrNull(binaryPath),
                                  TextOrNull(loadOrderGroup), static_cast<DWORD*>(tag),
                                  dependencies != nullptr ? list.c_str() : nullptr, TextOrNull(account),
                                  TextOrNull(password), TextOrNull(displayName)),
-          L"ChangeServiceConfigW");
+          L"ChangeServiceConfigW failed", KELVO_SITE);
 }
 
 void Service::ServiceDelete(SC_HANDLE service)
 {
-    Check(::DeleteService(service), L"DeleteService");
+    CheckBool(::DeleteService(service), L"DeleteService failed", KELVO_SITE);
 }
 
 void Service::ServiceStart(SC_HANDLE service, const std::vector<std::wstring>& arguments)
@@ -99,27 +88,27 @@ void Service::ServiceStart(SC_HANDLE service, const std::vector<std::wstring>& a
     {
         pointers.push_back(argument.c_str());
     }
-    Check(::StartServiceW(service, static_cast<DWORD>(pointers.size()), pointers.empty() ? nullptr : pointers.data()),
-          L"StartServiceW");
+    CheckBool(::StartServiceW(service, static_cast<DWORD>(pointers.size()), pointers.empty() ? nullptr : pointers.data()),
+          L"StartServiceW failed", KELVO_SITE);
 }
 
 void Service::Control(SC_HANDLE service, DWORD code, ServiceStatus& status)
 {
     SERVICE_STATUS answer{};
-    Check(::ControlService(service, code, &answer), L"ControlService");
+    CheckBool(::ControlService(service, code, &answer), L"ControlService failed", KELVO_SITE);
     CopyStatus(answer, status);
 }
 
 void Service::QueryStatus(SC_HANDLE service, ServiceStatus& status)
 {
     SERVICE_STATUS answer{};
-    Check(::QueryServiceStatus(service, &answer), L"QueryServiceStatus");
+    CheckBool(::QueryServiceStatus(service, &answer), L"QueryServiceStatus failed", KELVO_SITE);
     CopyStatus(answer, status);
 }
 
 void Service::CloseHandle(SC_HANDLE handle)
 {
-    Check(::CloseServiceHandle(handle), L"CloseServiceHandle");
+    CheckBool(::CloseServiceHandle(handle), L"CloseServiceHandle failed", KELVO_SITE);
 }
 
 } // namespace HostApi

@@ -5,7 +5,7 @@
 //
 #pragma once
 
-#include "Failure.h"
+#include "Internal/Failure.h"
 
 #include <windows.h>
 
@@ -22,11 +22,11 @@ inline std::shared_ptr<void> ShareToken(HANDLE token)
 }
 
 // The handle of a token given to an operation; a null owner throws with code 87.
-inline HANDLE TokenOf(const std::shared_ptr<void>& token, const wchar_t* call, const Utilities::SourceLocation& where)
+inline HANDLE TokenOf(const std::shared_ptr<void>& token, const wchar_t* message, const ThrowSite& site)
 {
     if (!token)
     {
-        ThrowFailure(call, ERROR_INVALID_PARAMETER, where);
+        ThrowError(message, ERROR_INVALID_PARAMETER, site);
     }
     return token.get();
 }

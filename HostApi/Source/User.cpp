@@ -5,7 +5,7 @@
 
 #include "HostApi/UniqueHandle.h"
 
-#include "Failure.h"
+#include "Internal/Failure.h"
 #include "SharedToken.h"
 
 #include <windows.h>
@@ -19,19 +19,17 @@ namespace HostApi {
 
 namespace {
 
-#define HERE HOSTAPI_AT(User)
-
 HANDLE ActiveSessionToken()
 {
     const DWORD session = ::WTSGetActiveConsoleSessionId();
     if (session == 0xFFFFFFFF)
     {
-        ThrowFailure(L"WTSGetActiveConsoleSessionId", ERROR_NO_TOKEN, HERE);
+        ThrowError(L"WTSGetActiveConsoleSessionId failed", ERROR_NO_TOKEN, KELVO_SITE);
     }
     HANDLE token = nullptr;
     if (!::WTSQueryUserToken(session, &token))
     {
-        ThrowLastError(L"WTSQueryUserToken", HERE);
+        ThrowLastError(L"WTSQueryUserToken failed", KELVO_SITE);
     }
     return token;
 }
@@ -43,7 +41,7 @@ std::shared_ptr<void> User::GetUserTokenFromCurrentProcess()
     HANDLE token = nullptr;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &token))
     {
-        ThrowLastError(L"OpenProcessToken", HERE);
+        ThrowLastError(L"OpenProcessToken failed", KELVO_SITE);
     }
     return ShareToken(token);
 }
@@ -60,14 +58,14 @@ std::shared_ptr<void> User::GetUserHandleFromActiveSession()
     if (!::DuplicateTokenEx(primary.get(), TOKEN_QUERY | TOKEN_IMPERSONATE | TOKEN_DUPLICATE, nullptr,
                             SecurityImpersonation, TokenImpersonation, &impersonation))
     {
-        ThrowLastError(L"DuplicateTokenEx", HERE);
+        ThrowLastError(L"DuplicateTokenEx failed", KELVO_SITE);
     }
     return ShareToken(impersonation);
 }
 
 std::wstring User::GetUserSidFromUserToken(const std::shared_ptr<void>& token)
 {
-    const HANDLE handle = TokenOf(token, L"GetTokenInformation", HERE);
+    const HANDLE handle = TokenOf(token, L"GetTokenInformation failed", KELVO_SITE);
     // TOKEN_USER is followed by its SID: ask for the size, grow until it fits.
     std::vector<unsigned char> buffer(sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE);
     for (;;)
@@ -80,7 +78,7 @@ std::wstring User::GetUserSidFromUserToken(const std::shared_ptr<void>& token)
         const DWORD error = ::GetLastError();
         if (error != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size())
         {
-            ThrowFailure(L"GetTokenInformation", error, HERE);
+            ThrowError(L"GetTokenInformation failed", error, KELVO_SITE);
         }
         buffer.resize(needed);
     }
@@ -88,7 +86,7 @@ std::wstring User::GetUserSidFromUserToken(const std::shared_ptr<void>& token)
     LPWSTR text = nullptr;
     if (!::ConvertSidToStringSidW(user->User.Sid, &text))
     {
-        ThrowLastError(L"ConvertSidToStringSidW", HERE);
+        ThrowLastError(L"ConvertSidToStringSidW failed", KELVO_SITE);
     }
     const UniqueLocalMemory owner(text);
     return text;
