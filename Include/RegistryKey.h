@@ -36,7 +36,8 @@ public:
     void SetValue(const std::wstring& name, unsigned int value) override;
     void SetValue(const std::wstring& name, const std::wstring& text) override;
     virtual void CreateSubKey(const std::wstring& name);
-    // A sub-key that does not exist counts as deleted.
+    // A sub-key that does not exist counts as deleted. A name of no sub-key (empty, or only
+    // backslashes) throws Win32Exception with code 87: it would delete this key itself.
     virtual void DeleteSubKey(const std::wstring& name);
 
 protected:

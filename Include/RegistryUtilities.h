@@ -75,7 +75,9 @@ public:
     std::vector<std::wstring> RegistryGetSubkeysFromCurrentKey() const;
     std::vector<std::wstring> RegistryGetValuesFromCurrentKey() const;
 
-    // Deletes the key and everything below it; the current key is not touched.
+    // Deletes the key and everything below it; the current key is not touched. A sub-key that
+    // names no key below the root (empty, or only backslashes) throws "Invalid parameter!" (87)
+    // and deletes nothing.
     void RegistryDeleteTree(RegistryRootKey root, const std::wstring& subKey, bool is64BitView);
     // Whether the key exists in the 32-bit view; only "not found" (2) answers false.
     static bool KeyExists(RegistryRootKey root, const std::wstring& subKey);

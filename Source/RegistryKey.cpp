@@ -189,6 +189,11 @@ void RegistryKey::CreateSubKey(const std::wstring& name)
 
 void RegistryKey::DeleteSubKey(const std::wstring& name)
 {
+    // A name of no sub-key would make the platform delete this key itself.
+    if (name.find_first_not_of(L'\\') == std::wstring::npos)
+    {
+        throw Win32Exception(ERROR_INVALID_PARAMETER, "RegDeleteKey failed.");
+    }
     Open();
     const LSTATUS status = ::RegDeleteKeyW(m_key.Get(), name.c_str());
     if (status != ERROR_FILE_NOT_FOUND)

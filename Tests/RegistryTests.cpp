@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <functional>
 #include <set>
 #include <string>
@@ -310,6 +311,9 @@ TEST_F(RegistryKeyTest, FailuresNameTheKeyAndKeepTheCode)
     const Exception noValue = Caught<Exception>([&] { registry.RegistryGetValueFromCurrentKey(L"Version", data, type); });
     EXPECT_EQ(L"RegQueryValueExW failed RootKey: HKEY_CURRENT_USER SubKey: " + m_path + L" ValueName: Version (64 bit)",
               noValue.GetErrorMessage());
+    // Each failure records the line of its own call.
+    EXPECT_EQ(0u, noValue.GetSourceLocation().rfind(L"Source\\RegistryUtilities Line:", 0));
+    EXPECT_NE(missing.GetSourceLocation(), noValue.GetSourceLocation());
     EXPECT_EQ(2u, noValue.GetErrorCode());
     EXPECT_EQ(Bytes{ 9 }, data);
     EXPECT_EQ(RegQword, type);
@@ -389,6 +393,35 @@ TEST_F(RegistryKeyTest, DeleteTreeRemovesFiveLevelsOfTwoThousandKeys)
     EXPECT_EQ(L"RegOpenKeyExW failed RootKey: HKEY_CURRENT_USER SubKey: " + m_path + L"\\Tree (32 bit)", gone.GetErrorMessage());
 }
 
+// Only in the Wine prefix that CTest makes for this test alone (RegistryTests.NoKeyTree): were the
+// refusal lost, the call would delete every key of HKEY_CURRENT_USER.
+TEST(RegistryDeleteTree, RefusesANameOfNoKeyBelowTheRoot)
+{
+    if (std::getenv("KELVO_DISPOSABLE_PREFIX") == nullptr)
+    {
+        GTEST_SKIP() << "runs only in a disposable Wine prefix of its own (RegistryTests.NoKeyTree under CTest)";
+    }
+    Kelvo::HostApi::UniqueRegistryKey marker;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\KelvoMarker", marker.Put()));
+    DWORD keysBefore = 0, keysAfter = 0;
+    ::RegQueryInfoKeyW(HKEY_CURRENT_USER, nullptr, nullptr, nullptr, &keysBefore, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr);
+    RegistryUtilities registry;
+    for (const wchar_t* none : { L"", L"\\", L"\\\\\\" })
+    {
+        for (const bool is64BitView : { false, true })
+        {
+            const Exception refused = Caught<Exception>([&] { registry.RegistryDeleteTree(RootCurrentUser, none, is64BitView); });
+            EXPECT_EQ(L"Invalid parameter! (ErrorCode: 87)", refused.GetFullMessage());
+        }
+    }
+    ::RegQueryInfoKeyW(HKEY_CURRENT_USER, nullptr, nullptr, nullptr, &keysAfter, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr);
+    EXPECT_EQ(keysBefore, keysAfter);
+    Kelvo::HostApi::UniqueRegistryKey stillThere;
+    EXPECT_EQ(ERROR_SUCCESS, ::RegOpenKeyW(HKEY_CURRENT_USER, L"Software\\KelvoMarker", stillThere.Put()));
+}
+
 TEST(RegistryViews, ThirtyTwoAndSixtyFourBitViewsOfTheMachineSoftwareKey)
 {
     const std::wstring path = L"Software\\KelvoTests-" + std::to_wstring(::GetCurrentProcessId());
@@ -451,6 +484,15 @@ TEST_F(RegistryKeyTest, RegistryKeyReadsWithDefaultsAndWritesExistingKeys)
     key.DeleteSubKey(L"Sub");
     key.DeleteSubKey(L"Sub");
     EXPECT_FALSE(RawExists(L"\\Sub"));
+    // A name of no sub-key would delete the key itself (it has no sub-keys now): refused.
+    for (const wchar_t* none : { L"", L"\\\\" })
+    {
+        EXPECT_EQ(87, Caught<Win32Exception>([&] { key.DeleteSubKey(none); }).code().value());
+        EXPECT_EQ(87u, Caught<Exception>([&] {
+                           Kelvo::HostApi::Registry::DeleteKey(reinterpret_cast<std::uintptr_t>(m_key.Get()), none);
+                       }).GetErrorCode());
+    }
+    EXPECT_TRUE(RawExists(L""));
 
     // Copies open the key on their own and close it once each.
     const unsigned int before = OpenHandleCount();

@@ -84,6 +84,11 @@ void Registry::CloseKey(std::uint64_t& key)
 
 void Registry::DeleteKey(std::uint64_t parent, const std::wstring& name, std::uint32_t access)
 {
+    // A name of no sub-key would make the platform delete the parent itself.
+    if (name.find_first_not_of(L'\\') == std::wstring::npos)
+    {
+        ThrowError(L"RegDeleteKeyExW failed", ERROR_INVALID_PARAMETER, KELVO_SITE);
+    }
     const REGSAM view = access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY);
     CheckStatus(::RegDeleteKeyExW(ToHandle(parent), name.c_str(), view, 0), L"RegDeleteKeyExW failed", KELVO_SITE);
 }

@@ -33,6 +33,7 @@ public:
     static void CloseKey(std::uint64_t& key);
     // Deletes the sub-key name (which must have no sub-keys) in the registry view named by the
     // view bits of access (KEY_WOW64_64KEY or KEY_WOW64_32KEY; 0 for the process's own view).
+    // A name of no sub-key (empty, or only backslashes) throws with code 87.
     static void DeleteKey(std::uint64_t parent, const std::wstring& name, std::uint32_t access = 0);
     static void DeleteValue(std::uint64_t key, const std::wstring& name);
     // The empty name is the key's default value. type and data change only on success.
