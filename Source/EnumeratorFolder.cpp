@@ -3,13 +3,12 @@
 //
 #include "EnumeratorFolder.h"
 
-#include "Internal/Failure.h"
 #include "IteratorFolder.h"
+#include "Internal/Failure.h"
 
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <algorithm>
 #include <memory>
 
 namespace Kelvo {
@@ -17,17 +16,33 @@ namespace Utilities {
 
 namespace {
 
+// The longest path that Windows can take, in characters, with its terminating NUL.
+const std::size_t LongestPath = 32767;
+
 Enumerator Enumerate(const std::wstring& path, bool folders)
 {
     if (path.empty())
     {
         ThrowError(L"Path should not be empty", ERROR_INVALID_PARAMETER, KELVO_SITE);
     }
-    // PathCombineW may write up to MAX_PATH characters whatever the inputs, and resolves "."
-    // and ".."; when it fails the pattern stays empty and so does the sequence.
-    std::wstring pattern(std::max<std::size_t>(MAX_PATH, path.size() + 10), L'\0');
-    ::PathCombineW(&pattern[0], path.c_str(), L"*.*");
-    pattern.resize(std::char_traits<wchar_t>::length(pattern.c_str()));
+    // PathCombineW writes up to MAX_PATH characters whatever the inputs and resolves "." and
+    // "..", but fails for longer paths. Those are joined here instead: the platform resolves "."
+    // and ".." in them when it opens the search, except after \\?\, which asks it not to.
+    std::wstring pattern(MAX_PATH, L'\0');
+    if (::PathCombineW(&pattern[0], path.c_str(), L"*.*") != nullptr)
+    {
+        pattern.resize(std::char_traits<wchar_t>::length(pattern.c_str()));
+    }
+    else
+    {
+        pattern = path + (path.back() == L'\\' ? L"*.*" : L"\\*.*");
+    }
+    // No Windows path is longer: such a folder cannot be listed at all, which is not the same as
+    // a missing one.
+    if (pattern.size() >= LongestPath)
+    {
+        ThrowError(L"Path is too long", ERROR_FILENAME_EXCED_RANGE, KELVO_SITE);
+    }
     std::unique_ptr<IteratorFolder> begin(new IteratorFolder(pattern, folders));
     std::unique_ptr<IteratorFolder> end(new IteratorFolder());
     return Enumerator(begin.release(), end.release());

@@ -3,16 +3,17 @@
 //
 #include "File.h"
 
-#include "Internal/FileProbes.h"
 #include "FileSystemException.h"
-#include "Internal/LineEncoding.h"
 #include "Path.h"
-#include "Internal/Utf16.h"
 #include "Win32Exception.h"
+#include "Internal/FileProbes.h"
+#include "Internal/LineEncoding.h"
 
 #include <HostApi/UniqueHandle.h>
 
 #include <windows.h>
+
+#include <algorithm>
 
 namespace Kelvo {
 namespace Utilities {
@@ -77,23 +78,6 @@ void WriteQuietly(const std::wstring& path, const std::vector<unsigned char>& by
     }
 }
 
-// Splits at U+000A: an unterminated last line counts, a final line end adds no empty line.
-std::vector<std::wstring> SplitLines(const std::wstring& text)
-{
-    std::vector<std::wstring> lines;
-    std::size_t start = 0;
-    for (std::size_t end = text.find(L'\n'); end != std::wstring::npos; end = text.find(L'\n', start))
-    {
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    if (start < text.size())
-    {
-        lines.push_back(text.substr(start));
-    }
-    return lines;
-}
-
 } // namespace
 
 std::vector<unsigned char> File::ReadAllBytes(const std::wstring& path)
@@ -108,11 +92,12 @@ std::vector<unsigned char> File::ReadAllBytes(const std::wstring& path)
     {
         throw FileSystemException("Could not read, all bytes.", path);
     }
-    // One read of a 32-bit size: a larger file would come back cut.
+    // One read of a 32-bit size: a larger file would come back cut. The message says why, since
+    // not every system has a description of the code.
     if (size.QuadPart > static_cast<LONGLONG>(MAXDWORD))
     {
         ::SetLastError(ERROR_FILE_TOO_LARGE);
-        throw FileSystemException("Could not read, all bytes.", path);
+        throw FileSystemException("Could not read, all bytes. The file is too large.", path);
     }
     std::vector<unsigned char> bytes(static_cast<std::size_t>(size.QuadPart));
     DWORD read = 0;
@@ -147,18 +132,11 @@ void File::WriteAllBytes(const std::wstring& path, std::vector<unsigned char> by
 
 std::vector<std::wstring> File::ReadAllLines(const std::wstring& path)
 {
-    const std::vector<unsigned char> bytes = ReadForLines(path);
-    // Text mode: 0x1A ends the input, CR LF becomes LF, and each byte is the character of that value.
-    std::wstring text;
-    text.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size() && bytes[i] != 0x1A; ++i)
-    {
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-        {
-            continue;
-        }
-        text += static_cast<wchar_t>(bytes[i]);
-    }
+    // Each byte is the character of that value.
+    const std::string kept = TextModeBytes(ReadForLines(path));
+    std::wstring text(kept.size(), L'\0');
+    std::transform(kept.begin(), kept.end(), text.begin(),
+                   [](char byte) { return static_cast<wchar_t>(static_cast<unsigned char>(byte)); });
     return SplitLines(text);
 }
 
@@ -174,36 +152,7 @@ void File::WriteAllLines(const std::wstring& path, std::vector<std::wstring> lin
 
 std::vector<std::wstring> File::ReadAllUnicodeLines(const std::wstring& path)
 {
-    const std::vector<unsigned char> bytes = ReadForLines(path);
-    std::size_t start = 0;
-    bool littleEndian = false;
-    if (bytes.size() >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF)))
-    {
-        littleEndian = bytes[0] == 0xFF;
-        start = 2;
-    }
-    std::wstring text;
-    text.reserve(bytes.size() / 2);
-    for (std::size_t i = start; i + 1 < bytes.size(); i += 2)
-    {
-        const wchar_t unit = static_cast<wchar_t>(littleEndian ? bytes[i] | (bytes[i + 1] << 8)
-                                                               : (bytes[i] << 8) | bytes[i + 1]);
-        text += unit;
-        // A high surrogate must be followed by a low one: anything else ends the decoding.
-        if (IsHighSurrogate(unit))
-        {
-            const bool pairFollows =
-                i + 3 < bytes.size() &&
-                IsLowSurrogate(static_cast<wchar_t>(littleEndian ? bytes[i + 2] | (bytes[i + 3] << 8)
-                                                                 : (bytes[i + 2] << 8) | bytes[i + 3]));
-            if (!pairFollows)
-            {
-                text.pop_back();
-                break;
-            }
-        }
-    }
-    return SplitLines(text);
+    return SplitLines(Utf16Text(ReadForLines(path)));
 }
 
 void File::WriteAllUnicodeLines(const std::wstring& path, std::vector<std::wstring> lines)

@@ -3,8 +3,6 @@
 //
 #include "StringUtilities.h"
 
-#include "Internal/Utf16.h"
-
 #include <windows.h>
 
 #include <algorithm>
@@ -20,6 +18,16 @@ namespace Utilities {
 namespace {
 
 const char* const BadConversion = "bad conversion";
+
+bool IsHighSurrogate(unsigned int unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(unsigned int unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 bool EndsWith(const std::wstring& text, const std::wstring& suffix)
 {

@@ -42,8 +42,9 @@ std::wstring DrawNewFileName(const std::wstring& directory, const std::wstring& 
         std::wstring name(length, L'0');
         for (wchar_t& digit : name)
         {
-            const int value = static_cast<int>(std::rand() / 32767.0 * 15.0);
-            digit = L"0123456789abcdef"[value];
+            // RAND_MAX + 1 is a multiple of 16, so every digit is drawn equally often.
+            static_assert((RAND_MAX + 1) % 16 == 0, "digits would not be drawn evenly");
+            digit = L"0123456789abcdef"[std::rand() % 16];
         }
         const std::wstring candidate = Path::Combine(directory, name) + extension;
         if (!exists(candidate))
