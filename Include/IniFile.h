@@ -32,11 +32,14 @@ public:
                                  const std::wstring& defaultValue) override;
     // Leading decimal digits of the value, or defaultValue.
     int ReadIntValue(const std::wstring& section, const std::wstring& key, int defaultValue) override;
+    // A line break anywhere, a ']' in the section, an '=' in the key or a key that starts with '['
+    // or ';' would put entries of the text's making into the file: refused with code 87, and
+    // nothing is written.
     void WriteStringValue(const std::wstring& section, const std::wstring& key, const std::wstring& value) override;
     // The decimal text of value, written through WriteStringValue (overrides see it too).
     void WriteIntValue(const std::wstring& section, const std::wstring& key, int value) override;
     // Puts lines in front of the file's lines and stores the file as UTF-16 with a byte-order
-    // mark. The file is replaced in one step: a failure (FileSystemException) leaves the old file
+    // mark; an 8-bit file is read in the ANSI code page, as the profile functions read it. The file is replaced in one step: a failure (FileSystemException) leaves the old file
     // whole. No path throws std::exception "Not initialized inifile.".
     void WriteHeader(const std::vector<std::wstring>& lines) override;
 

@@ -4,10 +4,10 @@
 #include "IniFile.h"
 
 #include "File.h"
-#include "Internal/LineEncoding.h"
 #include "Path.h"
-#include "Internal/PlainException.h"
 #include "Win32Exception.h"
+#include "Internal/LineEncoding.h"
+#include "Internal/PlainException.h"
 
 #include <windows.h>
 
@@ -16,14 +16,46 @@ namespace Utilities {
 
 namespace {
 
-// The file's lines in the form it is stored in: UTF-16 after a byte-order mark, else 8-bit.
+// The file's lines as the profile functions read them: UTF-16 after a byte-order mark, else
+// 8-bit text in the ANSI code page, so that every value reads the same once rewritten as UTF-16.
 std::vector<std::wstring> ReadStoredLines(const std::wstring& path)
 {
     // Reading the bytes first also makes an unreadable file an error instead of no lines.
     const std::vector<unsigned char> bytes = File::ReadAllBytes(path);
     const bool unicode =
         bytes.size() >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF));
-    return unicode ? File::ReadAllUnicodeLines(path) : File::ReadAllLines(path);
+    if (unicode)
+    {
+        return SplitLines(Utf16Text(bytes));
+    }
+    const std::string kept = TextModeBytes(bytes);
+    const int length = static_cast<int>(kept.size());
+    std::wstring text(static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, kept.data(), length, nullptr, 0)),
+                      L'\0');
+    if (!text.empty())
+    {
+        ::MultiByteToWideChar(CP_ACP, 0, kept.data(), length, &text[0], static_cast<int>(text.size()));
+    }
+    return SplitLines(text);
+}
+
+bool HasLineBreak(const std::wstring& text)
+{
+    return text.find_first_of(L"\r\n") != std::wstring::npos;
+}
+
+// Whether the file can hold the entry where it belongs. A line break would start lines of the
+// caller's choosing; a ']' ends a section name early; an '=' ends a key early, and a key whose
+// first visible character is '[' or ';' would read as a section or a comment.
+bool FitsTheFile(const std::wstring& section, const std::wstring& key, const std::wstring& value)
+{
+    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
+    {
+        return false;
+    }
+    const std::size_t keyStart = key.find_first_not_of(L" \t");
+    const bool keyStartsBadly = keyStart != std::wstring::npos && (key[keyStart] == L'[' || key[keyStart] == L';');
+    return section.find(L']') == std::wstring::npos && key.find(L'=') == std::wstring::npos && !keyStartsBadly;
 }
 
 } // namespace
@@ -79,6 +111,10 @@ int IniFile::ReadIntValue(const std::wstring& section, const std::wstring& key, 
 
 void IniFile::WriteStringValue(const std::wstring& section, const std::wstring& key, const std::wstring& value)
 {
+    if (!FitsTheFile(section, key, value))
+    {
+        throw Win32Exception(ERROR_INVALID_PARAMETER, "WriteStringValue failed.");
+    }
     if (!::WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), m_path.c_str()))
     {
         throw Win32Exception("WriteStringValue failed.");

@@ -182,6 +182,19 @@ TEST_F(FileSystemTest, IniValues)
     const std::unique_ptr<IIniFile> missing = std::make_unique<IniFile>(In(L"no\\such.ini"));
     EXPECT_EQ("WriteStringValue failed.: " + std::system_category().message(3),
               TestSupport::WhatOf<Win32Exception>([&] { missing->WriteStringValue(L"s", L"k", L"v"); }));
+    // Text that would put sections or keys of its own making into the file is refused, and the
+    // file stays as it was.
+    const Bytes before = File::ReadAllBytes(In(L"settings.ini"));
+    const wchar_t* const intruders[][3] = { { L"a\r\n[evil]\r\nx=1", L"k", L"v" }, { L"s]", L"k", L"v" },
+                                            { L"s", L"k\n[evil]", L"v" },         { L"s", L"k=x", L"v" },
+                                            { L"s", L" [evil]", L"v" },            { L"s", L";k", L"v" },
+                                            { L"s", L"k", L"v\r\nx=1" },           { L"s", L"k", L"v\r" } };
+    for (const auto& t : intruders)
+    {
+        const Win32Exception refused = TestSupport::Caught<Win32Exception>([&] { ini.WriteStringValue(t[0], t[1], t[2]); });
+        EXPECT_EQ(87, refused.code().value()) << t[0] << L"|" << t[1] << L"|" << t[2];
+    }
+    EXPECT_EQ(before, File::ReadAllBytes(In(L"settings.ini")));
 
     // Headers keep every old line.
     EXPECT_EQ("Not initialized inifile.", TestSupport::WhatOf<std::exception>([] { IniFile().WriteHeader({ L"; x" }); }));
@@ -200,7 +213,15 @@ TEST_F(FileSystemTest, IniValues)
     old.WriteHeader({ L"; third" });
     EXPECT_EQ(L"2", old.ReadStringValue(L"caf\u00e9", L"other", L""));
     EXPECT_EQ(L"value", old.ReadStringValue(L"caf\u00e9", L"key", L""));
-    EXPECT_EQ((std::set<std::wstring>{ L"settings.ini", L"fresh.ini", L"old.ini" }), FilesIn(m_dir));
+    // An 8-bit file is text in the ANSI code page to the profile functions (0x80 is the euro sign
+    // in Western Europe's): a header leaves every value as it read before.
+    const std::wstring ansi = In(L"ansi.ini");
+    File::WriteAllBytes(ansi, Bytes{ '[', 's', ']', '\r', '\n', 'k', '=', 0x80, ' ', 0xE9, ' ', 0x9F, '\r', '\n' });
+    const std::wstring stored = IniFile(ansi).ReadStringValue(L"s", L"k", L"");
+    EXPECT_EQ(5u, stored.size());
+    IniFile(ansi).WriteHeader({ L"; ansi" });
+    EXPECT_EQ(stored, IniFile(ansi).ReadStringValue(L"s", L"k", L""));
+    EXPECT_EQ((std::set<std::wstring>{ L"settings.ini", L"fresh.ini", L"old.ini", L"ansi.ini" }), FilesIn(m_dir));
 }
 
 // Run by CTest under a file-size limit of KELVO_FILE_SIZE_LIMIT bytes.
