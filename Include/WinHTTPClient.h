@@ -4,8 +4,11 @@
 // POST requests through WinHTTP, directly or through a proxy: the https entry of the interactive
 // user's browser settings, or a proxy named with its credentials. When the proxy asks for
 // authentication (407) the request is sent once more with the credentials. Synchronous; one
-// request at a time; every failure throws Exception with the WinHTTP error code. The Do... steps
-// are virtual so that a derived class can replace any of them.
+// request at a time; every failure throws Exception with the WinHTTP error code, a body shorter
+// than its Content-Length included. Time-outs are Windows' documented defaults on every system:
+// connect 60 s, send 30 s, receive 30 s (waiting for the response's headers too), name
+// resolution unlimited. The Do... steps are virtual so that a derived class can replace any of
+// them.
 //
 #pragma once
 
@@ -42,6 +45,8 @@ public:
     WinHTTPClient& operator=(const WinHTTPClient&) = delete;
     virtual ~WinHTTPClient();
 
+    // "name: value" and CR LF. An empty name, or one with a colon, CR or LF, or a value with CR or
+    // LF, throws Exception "Invalid parameter!" (87): such text would add header lines of its own.
     void AddHeader(const std::wstring& name, int value) override;
     void AddHeader(const std::wstring& name, const std::wstring& value) override;
     void ClearHeaders() override;
@@ -56,7 +61,7 @@ public:
     static std::wstring GetProxyNameFromIE();
     // Splits scheme://host[:port][/path]; every out-pointer may be null. The port is 0 when the
     // url names none, the path is left unchanged when it has none. A port that is not a number
-    // throws std::invalid_argument or std::out_of_range.
+    // throws std::invalid_argument, one outside 0 to 65535 std::out_of_range.
     static void ParseUrl(const std::wstring& url, std::wstring* scheme, std::wstring* host, std::wstring* path,
                          unsigned short* port);
 

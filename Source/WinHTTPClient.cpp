@@ -3,12 +3,13 @@
 //
 #include "WinHTTPClient.h"
 
-#include "Internal/Failure.h"
 #include "StringUtilities.h"
+#include "Internal/Failure.h"
 
 #include <HostApi/User.h>
 
 #include <sstream>
+#include <stdexcept>
 
 namespace Kelvo {
 namespace Utilities {
@@ -18,6 +19,26 @@ namespace {
 // A response body larger than this is refused rather than held in memory.
 const std::size_t LargestResponse = 64u << 20;
 
+// Windows' documented defaults, set explicitly so that every WinHTTP applies them: no limit on
+// name resolution, 60 s to connect, 30 s to send, 30 s for each receive. Waiting for the
+// response's headers gets the receive limit too, so that a server that accepts and then says
+// nothing cannot hold a request for longer.
+const int ResolveTimeout = 0;
+const int ConnectTimeout = 60000;
+const int SendTimeout = 30000;
+const int ReceiveTimeout = 30000;
+
+const wchar_t* const InvalidParameter = L"Invalid parameter!";
+
+// The error of the WinHTTP call that just failed. Some implementations (Wine's) let a time-out
+// through as the socket's code (WSAETIMEDOUT); callers test for WinHTTP's own.
+DWORD WinHttpError()
+{
+    const DWORD socketTimedOut = 10060;
+    const DWORD error = ::GetLastError();
+    return error == socketTimedOut ? ERROR_WINHTTP_TIMEOUT : error;
+}
+
 // Texts that WinHttpGetIEProxyConfigForCurrentUser allocates for its caller.
 using GlobalText = HostApi::UniqueHandle<HostApi::HandleTraits<LPWSTR, &::GlobalFree, HostApi::InvalidHandleValue::Null>>;
 
@@ -25,7 +46,11 @@ WinHTTPClient::InternetHandle OpenSession(const std::wstring& agent, DWORD acces
                                           const wchar_t* bypass)
 {
     WinHTTPClient::InternetHandle session(::WinHttpOpen(agent.c_str(), accessType, proxy, bypass, 0));
-    if (!session)
+    DWORD responseTimeout = ReceiveTimeout;
+    if (!session ||
+        !::WinHttpSetTimeouts(session.Get(), ResolveTimeout, ConnectTimeout, SendTimeout, ReceiveTimeout) ||
+        !::WinHttpSetOption(session.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout,
+                            sizeof(responseTimeout)))
     {
         ThrowLastError(L"WinHTTP: Failed to open internet", KELVO_SITE);
     }
@@ -45,6 +70,18 @@ bool ReadBrowserProxyList(std::wstring& list)
     const GlobalText proxy(config.lpszProxy);
     list = proxy ? proxy.Get() : L"";
     return true;
+}
+
+// Header text that would end its line early or name a header of its own is refused before
+// anything is sent: a line break in a name or value would start further header lines, and a
+// colon in a name would end the name there.
+void CheckHeader(const std::wstring& name, const std::wstring& value)
+{
+    if (name.empty() || name.find_first_of(L"\r\n:") != std::wstring::npos ||
+        value.find_first_of(L"\r\n") != std::wstring::npos)
+    {
+        ThrowError(InvalidParameter, ERROR_INVALID_PARAMETER, KELVO_SITE);
+    }
 }
 
 } // namespace
@@ -101,11 +138,13 @@ WinHTTPClient::~WinHTTPClient() = default;
 
 void WinHTTPClient::AddHeader(const std::wstring& name, int value)
 {
+    CheckHeader(name, L"");
     m_state->headers << name << L": " << value << L"\r\n";
 }
 
 void WinHTTPClient::AddHeader(const std::wstring& name, const std::wstring& value)
 {
+    CheckHeader(name, value);
     m_state->headers << name << L": " << value << L"\r\n";
 }
 
@@ -203,8 +242,12 @@ void WinHTTPClient::ParseUrl(const std::wstring& url, std::wstring* scheme, std:
     // A colon counts only between the host and the path: one in the path or query is no port.
     const std::size_t colon = url.find(L':', hostStart);
     const bool hasPort = colon < hostEnd;
-    const unsigned short portNumber =
-        hasPort ? static_cast<unsigned short>(std::stoi(url.substr(colon + 1, hostEnd - colon - 1), nullptr, 10)) : 0;
+    const int portNumber = hasPort ? std::stoi(url.substr(colon + 1, hostEnd - colon - 1), nullptr, 10) : 0;
+    // Cut to 16 bits, a port past 65535 would name another port.
+    if (portNumber < 0 || portNumber > 65535)
+    {
+        throw std::out_of_range("stoi argument out of range");
+    }
     if (host)
     {
         *host = url.substr(hostStart, (hasPort ? colon : hostEnd) - hostStart);
@@ -215,7 +258,7 @@ void WinHTTPClient::ParseUrl(const std::wstring& url, std::wstring* scheme, std:
     }
     if (port)
     {
-        *port = portNumber;
+        *port = static_cast<unsigned short>(portNumber);
     }
     if (scheme)
     {
@@ -266,7 +309,7 @@ void WinHTTPClient::DoSendRequest(const InternetHandle& request, const std::wstr
     if (!::WinHttpSendRequest(request.Get(), headerText.c_str(), static_cast<DWORD>(headerText.size()),
                               body.empty() ? WINHTTP_NO_REQUEST_DATA : body.data(), bodySize, bodySize, 0))
     {
-        ThrowLastError(L"WinHTTP: Failed to send request", KELVO_SITE);
+        ThrowError(L"WinHTTP: Failed to send request", WinHttpError(), KELVO_SITE);
     }
 }
 
@@ -274,7 +317,7 @@ void WinHTTPClient::DoReceiveResponse(const InternetHandle& request)
 {
     if (!::WinHttpReceiveResponse(request.Get(), nullptr))
     {
-        ThrowLastError(L"WinHTTP: Failed to receive response", KELVO_SITE);
+        ThrowError(L"WinHTTP: Failed to receive response", WinHttpError(), KELVO_SITE);
     }
     m_state->statusCode = 0;
     DWORD status = 0;
@@ -317,7 +360,7 @@ std::wstring WinHTTPClient::DoReadData(const InternetHandle& request)
         DWORD read = 0;
         if (!::WinHttpReadData(request.Get(), block, sizeof(block), &read))
         {
-            ThrowLastError(L"WinHTTP: Failed to read data", KELVO_SITE);
+            ThrowError(L"WinHTTP: Failed to read data", WinHttpError(), KELVO_SITE);
         }
         if (read == 0)
         {
@@ -328,6 +371,15 @@ std::wstring WinHTTPClient::DoReadData(const InternetHandle& request)
             ThrowError(L"WinHTTP: Failed to read data", ERROR_INSUFFICIENT_BUFFER, KELVO_SITE);
         }
         bytes.append(block, read);
+    }
+    // A server that closes before the length it announced has cut the body short.
+    DWORD announced = 0;
+    DWORD size = sizeof(announced);
+    if (::WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+                              WINHTTP_HEADER_NAME_BY_INDEX, &announced, &size, WINHTTP_NO_HEADER_INDEX) &&
+        bytes.size() < announced)
+    {
+        ThrowError(L"WinHTTP: Failed to read data", ERROR_WINHTTP_CONNECTION_ERROR, KELVO_SITE);
     }
     // The platform's converter, with the length given, so that a NUL in the body is kept.
     const int length = static_cast<int>(bytes.size());

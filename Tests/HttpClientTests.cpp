@@ -121,11 +121,22 @@ public:
     bool stop = false;
     std::wstring target;
     std::string statuses;
+    // The session's time-outs: resolve, connect, send, receive, response headers (ms).
+    std::string timeouts;
+    // When not 0, the receive time-outs of each request (ms).
+    DWORD receiveTimeout = 0;
 
 protected:
     InternetHandle DoConnect(const InternetHandle& session, const std::wstring& host, unsigned short port) override
     {
         target = host + L":" + std::to_wstring(port);
+        timeouts.clear();
+        for (const DWORD option : {WINHTTP_OPTION_RESOLVE_TIMEOUT, WINHTTP_OPTION_CONNECT_TIMEOUT, WINHTTP_OPTION_SEND_TIMEOUT,
+                                   WINHTTP_OPTION_RECEIVE_TIMEOUT, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT})
+        {
+            DWORD value = 0, size = sizeof(value);
+            timeouts += (::WinHttpQueryOption(session.Get(), option, &value, &size) ? std::to_string(value) : "?") + " ";
+        }
         return WinHTTPClient::DoConnect(session, host, port);
     }
 
@@ -137,7 +148,14 @@ protected:
         {
             throw Kelvo::Utilities::Exception(L"recorded", 1, KELVO_SOURCE_LOCATION(L"Tests\\HttpClientTests"));
         }
-        return WinHTTPClient::DoOpenRequest(connection, path, verb, secure);
+        InternetHandle request = WinHTTPClient::DoOpenRequest(connection, path, verb, secure);
+        if (receiveTimeout != 0)
+        {
+            ::WinHttpSetOption(request.Get(), WINHTTP_OPTION_RECEIVE_TIMEOUT, &receiveTimeout, sizeof(receiveTimeout));
+            ::WinHttpSetOption(request.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &receiveTimeout,
+                               sizeof(receiveTimeout));
+        }
+        return request;
     }
 
     void DoReceiveResponse(const InternetHandle& request) override
@@ -164,7 +182,7 @@ TEST(HttpClient, UrlsAndSchemes)
     const wchar_t* const cases[][2] = {
         {L"https://h/x", L"https|h|/x|0"}, {L"http://h:8080/a", L"http|h|/a|8080"}, {L"http://h", L"http|h|-|0"},
         {L"http://h:81/a?b=c", L"http|h|/a?b=c|81"}, {L"h:82/p", L"|h|/p|82"}, {L"http://h/a:b", L"http|h|/a:b|0"},
-        {L"http://h/a?t=10:30", L"http|h|/a?t=10:30|0"}, {L"http://h:65537/", L"http|h|/|1"}};
+        {L"http://h/a?t=10:30", L"http|h|/a?t=10:30|0"}, {L"http://h:65535/", L"http|h|/|65535"}};
     for (const auto& c : cases)
     {
         std::wstring scheme = L"-", host = L"-", path = L"-";
@@ -174,7 +192,13 @@ TEST(HttpClient, UrlsAndSchemes)
     }
     WinHTTPClient::ParseUrl(L"http://h:1/", nullptr, nullptr, nullptr, nullptr);
     EXPECT_THROW(WinHTTPClient::ParseUrl(L"http://h:x/", nullptr, nullptr, nullptr, nullptr), std::invalid_argument);
-    EXPECT_THROW(WinHTTPClient::ParseUrl(L"http://h:99999999999/", nullptr, nullptr, nullptr, nullptr), std::out_of_range);
+    // Ports that do not fit 16 bits are refused, not cut to another port.
+    for (const wchar_t* url : {L"http://h:99999999999/", L"http://h:65616/", L"http://h:-1/"})
+    {
+        std::wstring host = L"-";
+        EXPECT_THROW(WinHTTPClient::ParseUrl(url, nullptr, &host, nullptr, nullptr), std::out_of_range) << url;
+        EXPECT_EQ(L"-", host);
+    }
 
     // The scheme chooses port and TLS: where each request would go.
     const wchar_t* const targets[][2] = {{L"https://h/x", L"h:443 POST /x TLS"},
@@ -202,6 +226,16 @@ TEST(HttpClient, PostArrivesByteExact)
     WinHTTPClient client(false, L"KelvoTest");
     client.AddHeader(L"X-Id", 5);
     client.AddHeader(L"X-Name", L"kelvo");
+    // Text that would add header lines of its own is refused before anything is sent.
+    const std::pair<const wchar_t*, const wchar_t*> intruders[] = {
+        {L"X-A\r\nX-Evil", L"1"}, {L"X-B", L"1\r\nX-Evil: 2"}, {L"X-C", L"1\nX-Evil: 2"}, {L"X-Evil: 3\rX-D", L"1"},
+        {L"X-Evil: 4", L"1"}, {L"", L"1"}};
+    for (const auto& header : intruders)
+    {
+        EXPECT_EQ(L"Invalid parameter!|87|Source\\WinHTTPClient",
+                  FailureOf([&] { client.AddHeader(header.first, header.second); }));
+    }
+    EXPECT_EQ(L"Invalid parameter!|87|Source\\WinHTTPClient", FailureOf([&] { client.AddHeader(L"X-E\nX-Evil", 5); }));
     client.SetCommandBody(L"Gr\u00FC\u00DFe \u20AC \U0001D11E");
     client.ExecutePostRequest(Url(server, L"/submit?x=1"), L"ignored");
     EXPECT_EQ(200u, client.GetHttpStatusCode());
@@ -224,6 +258,7 @@ TEST(HttpClient, PostArrivesByteExact)
         EXPECT_NE(std::string::npos, head.find("\r\nContent-Length: " + std::to_string(body.size()) + "\r\n")) << head;
         EXPECT_EQ(head.find("Content-Length"), head.rfind("Content-Length")) << head;
         EXPECT_EQ(i == 0, head.find("\r\nX-Id: 5\r\nX-Name: kelvo\r\n") != std::string::npos) << head;
+        EXPECT_EQ(std::string::npos, head.find("Evil")) << head;
         EXPECT_NE(std::string::npos, head.find("\r\nUser-Agent: KelvoTest\r\n")) << head;
     }
 }
@@ -392,4 +427,31 @@ TEST(HttpClient, BrowserProxyOfHttpsLeavesHttpDirect)
     EXPECT_EQ(L"", failure);
     EXPECT_EQ(200u, client.GetHttpStatusCode());
     EXPECT_EQ(1u, server.Requests().size());
+}
+
+
+TEST(HttpClient, CutShortSilentAndStalledServersFail)
+{
+    LoopbackHttpServer server;
+    TestClient client(false);
+    server.SetReply(200, "first");
+    client.ExecutePostRequest(Url(server, L"/"));
+    // Windows' documented defaults, set on every system; the headers wait as long as a receive.
+    EXPECT_EQ("0 60000 30000 30000 30000 ", client.timeouts);
+
+    // The server closes before the length it announced: the response is kept.
+    server.SetRawReply("HTTP/1.1 200 OK\r\nContent-Length: 10\r\nConnection: close\r\n\r\nabc", false);
+    EXPECT_EQ(L"WinHTTP: Failed to read data|12030|Source\\WinHTTPClient",
+              FailureOf([&] { client.ExecutePostRequest(Url(server, L"/")); }));
+
+    // Silent after accepting, and silent in the middle of the body: the receive time-out ends
+    // both with WinHTTP's own code (Wine reports the socket's, 10060). Shortened to a second here.
+    client.receiveTimeout = 1000;
+    server.SetRawReply("", true);
+    EXPECT_EQ(L"WinHTTP: Failed to receive response|12002|Source\\WinHTTPClient",
+              FailureOf([&] { client.ExecutePostRequest(Url(server, L"/")); }));
+    server.SetRawReply("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc", true);
+    EXPECT_EQ(L"WinHTTP: Failed to read data|12002|Source\\WinHTTPClient",
+              FailureOf([&] { client.ExecutePostRequest(Url(server, L"/")); }));
+    EXPECT_EQ(L"first", client.GetHttpResponse());
 }

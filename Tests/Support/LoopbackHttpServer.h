@@ -3,8 +3,9 @@
 //
 // A small HTTP/1.1 server on 127.0.0.1 for the HTTP client's tests and benchmark: one thread,
 // one connection at a time, "Connection: close" on every answer. It records every request as it
-// arrived (head and body) and answers with the status and body it was given. Requests that open
-// with a TLS record, or end before their head does, are recorded as their first byte and dropped.
+// arrived (head and body) and answers with the status and body it was given, or with raw bytes
+// after which it may hold the connection open without a word. Requests that open with a TLS
+// record, or end before their head does, are recorded as their first byte and dropped.
 //
 #pragma once
 
@@ -52,9 +53,18 @@ public:
 
     void SetReply(int status, const std::string& body)
     {
+        SetRawReply("HTTP/1.1 " + std::to_string(status) + " Reply\r\nContent-Length: " + std::to_string(body.size()) +
+                        "\r\nConnection: close\r\n\r\n" + body,
+                    false);
+    }
+
+    // Exactly these bytes; with hold, the connection then stays open until the client closes it
+    // or the server stops.
+    void SetRawReply(const std::string& bytes, bool hold)
+    {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_status = status;
-        m_body = body;
+        m_reply = bytes;
+        m_hold = hold;
     }
 
     std::vector<std::string> Requests()
@@ -101,19 +111,34 @@ private:
         {
             request.append(block, static_cast<std::size_t>(got));
         }
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        const std::size_t headEnd = request.find("\r\n\r\n");
-        m_requests.push_back(request.rfind('\x16', 0) == 0 || headEnd == std::string::npos ? request.substr(0, 1) : request);
-        if (m_requests.back().size() < 2)
+        std::string reply;
+        bool hold = false;
         {
-            return;
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            const std::size_t headEnd = request.find("\r\n\r\n");
+            m_requests.push_back(request.rfind('\x16', 0) == 0 || headEnd == std::string::npos ? request.substr(0, 1) : request);
+            if (m_requests.back().size() < 2)
+            {
+                return;
+            }
+            reply = m_reply;
+            hold = m_hold;
         }
-        const std::string reply = "HTTP/1.1 " + std::to_string(m_status) + " Reply\r\nContent-Length: " +
-                                  std::to_string(m_body.size()) + "\r\nConnection: close\r\n\r\n" + m_body;
         int chunk = 1;
         for (std::size_t sent = 0; sent < reply.size() && chunk > 0; sent += static_cast<std::size_t>(std::max(chunk, 0)))
         {
             chunk = ::send(connection, reply.data() + sent, static_cast<int>(std::min<std::size_t>(reply.size() - sent, 1 << 20)), 0);
+        }
+        while (hold && !m_stop && chunk >= 0)
+        {
+            fd_set readable;
+            FD_ZERO(&readable);
+            FD_SET(connection, &readable);
+            timeval wait{0, 100000};
+            if (::select(0, &readable, nullptr, nullptr, &wait) == 1)
+            {
+                chunk = ::recv(connection, block, sizeof(block), 0) > 0 ? 0 : -1;
+            }
         }
         ::shutdown(connection, SD_SEND);
     }
@@ -122,8 +147,8 @@ private:
     unsigned short m_port = 0;
     std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
-    int m_status = 200;
-    std::string m_body;
+    std::string m_reply = "HTTP/1.1 200 Reply\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    bool m_hold = false;
     std::vector<std::string> m_requests;
     std::thread m_thread;
 };
