@@ -4,9 +4,12 @@
 // A fixed pool of worker threads over one I/O completion port. Attach associates a processor's
 // handle with the port (each with the next completion key, counted from 0) and lets it issue its
 // first operation; the workers then hand every completion back to its processor and let it issue
-// the next. A failed completion ends the worker that received it. The pool never owns the
-// processors. StopWorkers and WaitForWorkers end the workers; the destructor does both for
-// workers still running.
+// the next. A failed completion ends the worker that received it. A processor that throws from
+// OnIoCompleted or IssueIo ends its own chain of operations: the worker drops the exception, does
+// not call IssueIo for it, and goes on serving the other processors; what OnIoFailed throws is
+// dropped as well, and that worker ends as after any failed completion. So no exception of a
+// processor ends the process. The pool never owns the processors. StopWorkers and
+// WaitForWorkers end the workers; the destructor does both for workers still running.
 //
 #pragma once
 

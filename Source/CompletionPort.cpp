@@ -110,13 +110,28 @@ void CompletionPort::WorkerProc(CompletionPort* port)
             continue; // a keyed packet without a processor: nobody to hand it to
         }
         IConnectionProcessor* processor = static_cast<IConnectionProcessor*>(overlapped);
+        // An exception leaving a thread would end the process: what a processor throws stays here.
         if (!succeeded)
         {
-            processor->OnIoFailed(::GetLastError(), bytes, key);
+            const DWORD error = ::GetLastError();
+            try
+            {
+                processor->OnIoFailed(error, bytes, key);
+            }
+            catch (...)
+            {
+            }
             return;
         }
-        processor->OnIoCompleted(bytes, key);
-        processor->IssueIo();
+        try
+        {
+            processor->OnIoCompleted(bytes, key);
+            processor->IssueIo();
+        }
+        catch (...)
+        {
+            // Its chain of operations ends here; the other processors are still served.
+        }
     }
 }
 

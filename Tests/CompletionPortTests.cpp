@@ -17,6 +17,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -54,7 +55,7 @@ UniqueFileHandle MakePipe(const std::wstring& name, DWORD mode = PIPE_TYPE_BYTE)
 // IssueIo reads the next one back through the server end, so every completion is a real pipe
 // read. Counts a fault for any that arrives twice, out of order or with another key; then counts
 // `running` down. With no quota it reads one byte at a time of whatever another client writes,
-// until that client's closing fails the read.
+// until that client's closing fails the read. It can be told to throw from each callback.
 class Processor : public IConnectionProcessor
 {
 public:
@@ -76,7 +77,10 @@ public:
         if (m_quota > 0)
         {
             faults += bytes != sizeof(m_number) || m_number != completed + 1 || key != m_key ? 1 : 0;
-            ++completed;
+            if (++completed == throwAtCompletion)
+            {
+                throw std::runtime_error("completion");
+            }
         }
         else
         {
@@ -87,7 +91,10 @@ public:
 
     void IssueIo() override
     {
-        ++issued;
+        if (++issued == throwAtIssue)
+        {
+            throw 42;
+        }
         if (m_quota == 0)
         {
             ::ReadFile(pipe.Get(), &m_number, 1, nullptr, this);
@@ -110,6 +117,10 @@ public:
     {
         failure = std::to_string(error) + "|" + std::to_string(bytes) + "|" + std::to_string(key);
         failedThread = ::GetCurrentThreadId();
+        if (throwOnFailure)
+        {
+            throw std::runtime_error("failure");
+        }
     }
 
     UniqueFileHandle pipe;
@@ -121,6 +132,9 @@ public:
     std::atomic<int> issued{0};
     DWORD lastThread = 0;
     std::atomic<DWORD> failedThread{0};
+    unsigned long throwAtCompletion = 0;
+    int throwAtIssue = 0;
+    bool throwOnFailure = false;
 
 private:
     // The next numbers, as many as the pipe's buffer takes, in one write.
@@ -210,6 +224,7 @@ TEST(CompletionPort, FailedCompletionEndsOnlyItsWorker)
     CompletionPort port(2);
     const std::wstring name = PipeName();
     Processor reader(0, 0, nullptr, name);
+    reader.throwOnFailure = true; // dropped: the worker ends as after any failure
     {
         // The client end first, so that the server end is connected when the first read starts.
         UniqueFileHandle client(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -234,6 +249,30 @@ TEST(CompletionPort, FailedCompletionEndsOnlyItsWorker)
     port.StopWorkers();
     port.WaitForWorkers();
     EXPECT_THROW(port.WaitForWorkers(), std::system_error);
+}
+
+TEST(CompletionPort, ProcessorThatThrowsEndsOnlyItsOwnChain)
+{
+    // One worker: had an exception ended it, or the process, nobody would serve the counter.
+    CompletionPort port(1);
+    std::atomic<int> running(1);
+    Processor throwsOnCompletion(0, 100, nullptr), throwsOnIssue(1, 100, nullptr), counter(2, 100, &running);
+    throwsOnCompletion.throwAtCompletion = 3;
+    throwsOnIssue.throwAtIssue = 5;
+    port.Attach(&throwsOnCompletion);
+    port.Attach(&throwsOnIssue);
+    port.Attach(&counter);
+    port.StartWorkers();
+    EXPECT_TRUE(Eventually([&] { return running == 0; }));
+    EXPECT_EQ(100u, counter.completed);
+    EXPECT_EQ(0u, counter.faults);
+    // Neither is asked for another operation after it threw.
+    EXPECT_EQ(3u, throwsOnCompletion.completed);
+    EXPECT_EQ(3, throwsOnCompletion.issued);
+    EXPECT_EQ(4u, throwsOnIssue.completed);
+    EXPECT_EQ(5, throwsOnIssue.issued);
+    port.StopWorkers();
+    port.WaitForWorkers();
 }
 
 TEST(CompletionPort, AttachFailureAndLifecycle)
