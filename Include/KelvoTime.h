@@ -102,8 +102,11 @@ public:
     bool operator<=(const KelvoTime& other) const;
     bool operator>=(const KelvoTime& other) const;
 
+    // A negative count goes back. A result before 1601 or beyond the 64-bit tick range throws
+    // Exception "Invalid parameter!" (87).
     KelvoTime AddDays(int days) const;
-    // Wraps around modulo 2^64.
+    // The count is read as signed: a negative number passed as unsigned goes back. Out of range as
+    // for AddDays.
     KelvoTime AddMilliseconds(std::uint64_t milliseconds) const;
     // Local time to UTC and back with the current time zone; 0 when Windows cannot convert.
     KelvoTime GetUtcTime() const;

@@ -39,6 +39,21 @@ FILETIME ToFileTime(std::uint64_t ticks)
 
 const wchar_t* const InvalidParameter = L"Invalid parameter!";
 
+// ticks + count * unit when that is a tick count; a result before 1601 or beyond the 64-bit
+// tick range would wrap round to a date of no meaning, so it is refused.
+std::uint64_t Advanced(std::uint64_t ticks, std::int64_t count, std::uint64_t unit, const ThrowSite& site)
+{
+    const std::uint64_t magnitude = count < 0 ? 0 - static_cast<std::uint64_t>(count) : static_cast<std::uint64_t>(count);
+    const bool fits = magnitude <= std::numeric_limits<std::uint64_t>::max() / unit &&
+                      (count < 0 ? magnitude * unit <= ticks
+                                 : magnitude * unit <= std::numeric_limits<std::uint64_t>::max() - ticks);
+    if (!fits)
+    {
+        ThrowError(InvalidParameter, ERROR_INVALID_PARAMETER, site);
+    }
+    return count < 0 ? ticks - magnitude * unit : ticks + magnitude * unit;
+}
+
 bool IsLeapYear(unsigned int year)
 {
     return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
@@ -419,14 +434,15 @@ bool KelvoTime::operator>=(const KelvoTime& other) const
 
 KelvoTime KelvoTime::AddDays(int days) const
 {
-    // Modulo 2^64 like AddMilliseconds; a negative count goes back.
-    const std::uint64_t step = static_cast<std::uint64_t>(static_cast<std::int64_t>(days)) * TicksPerDay;
-    return KelvoTime(static_cast<std::int64_t>(m_time + step));
+    return KelvoTime(static_cast<std::int64_t>(Advanced(m_time, days, TicksPerDay, KELVO_SITE)));
 }
 
 KelvoTime KelvoTime::AddMilliseconds(std::uint64_t milliseconds) const
 {
-    return KelvoTime(static_cast<std::int64_t>(m_time + milliseconds * TicksPerMillisecond));
+    // Read as signed, so that a count that went round to subtract (-1000 passed as unsigned)
+    // still goes back, as it did in the arithmetic modulo 2^64.
+    return KelvoTime(
+        static_cast<std::int64_t>(Advanced(m_time, static_cast<std::int64_t>(milliseconds), TicksPerMillisecond, KELVO_SITE)));
 }
 
 KelvoTime KelvoTime::GetUtcTime() const

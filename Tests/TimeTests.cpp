@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -167,10 +168,24 @@ TEST(KelvoTime, ArithmeticAndComparison)
     EXPECT_EQ(L"4338-11-29T00:00:00", Raw(0).AddDays(1000000).ToString());
     EXPECT_EQ(57u, second.AddMilliseconds(1000).GetSecond());
     EXPECT_EQ(L"1970-01-02T12:34:56", second.ToString());
-    // Unsigned, modulo 2^64, both ways.
-    EXPECT_EQ(9999u, Raw(~0ull).AddMilliseconds(1).GetTime());
-    EXPECT_EQ(0x9534DF36D5964000u, Raw(0).AddDays(INT32_MAX).GetTime());
-    EXPECT_EQ(~0ull - 864000000000 + 1, Raw(0).AddDays(-1).GetTime());
+    // A negative count passed as unsigned goes back, as it always did.
+    EXPECT_EQ(L"1970-01-02T12:34:55", second.AddMilliseconds(static_cast<std::uint64_t>(-1000)).ToString());
+    // Results before 1601 or past the 64-bit tick range would wrap round to a wrong date: refused,
+    // and the value stays as it was. The last tick and the first are still reached.
+    const std::function<KelvoTime()> outOfRange[] = {
+        [&] { return second.AddDays(INT32_MIN); },         [] { return Raw(0).AddDays(INT32_MAX); },
+        [] { return Raw(0).AddDays(-1); },
+        [] { return Raw(~0ull).AddDays(1); },              [] { return Raw(~0ull).AddMilliseconds(1); },
+        [&] { return second.AddMilliseconds(1ull << 62); }, [] { return Raw(9999).AddMilliseconds(~0ull); },
+    };
+    for (const auto& add : outOfRange)
+    {
+        EXPECT_EQ(L"Invalid parameter! (ErrorCode: 87)", Caught<Exception>(add).GetFullMessage());
+    }
+    EXPECT_EQ(L"1970-01-02T12:34:56", second.ToString());
+    EXPECT_EQ(~0ull, Raw(~0ull - 10000).AddMilliseconds(1).GetTime());
+    EXPECT_EQ(0u, Raw(10000).AddMilliseconds(~0ull).GetTime());
+    EXPECT_EQ(0u, Raw(864000000000).AddDays(-1).GetTime());
 
     const KelvoTime same = second, later = second.AddMilliseconds(1);
     EXPECT_TRUE(same == second && same <= second && same >= second);
