@@ -57,7 +57,8 @@ public:
     std::wstring GetHttpResponse() override;
 
     // The https entry ("https=host:port") of the active user's browser proxy list; empty when
-    // there is none or the settings cannot be read.
+    // there is none or the settings cannot be read. The calling thread impersonates that user
+    // while it reads them and reverts on every path; a failed revert throws Exception.
     static std::wstring GetProxyNameFromIE();
     // Splits scheme://host[:port][/path]; every out-pointer may be null. The port is 0 when the
     // url names none, the path is left unchanged when it has none. A port that is not a number

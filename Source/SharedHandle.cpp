@@ -3,20 +3,14 @@
 //
 #include "SharedHandle.h"
 
-#include <windows.h>
+#include <HostApi/UniqueHandle.h>
 
 namespace Kelvo {
 namespace Utilities {
 
 SharedHandle::SharedHandle() noexcept = default;
 
-SharedHandle::SharedHandle(void* handle)
-    : std::shared_ptr<void>(handle, [](void* owned) {
-          if (owned != nullptr && owned != INVALID_HANDLE_VALUE)
-          {
-              ::CloseHandle(owned);
-          }
-      })
+SharedHandle::SharedHandle(void* handle) : std::shared_ptr<void>(HostApi::ShareHandle<HostApi::KernelHandleTraits>(handle))
 {
 }
 

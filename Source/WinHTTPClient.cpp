@@ -5,6 +5,7 @@
 
 #include "StringUtilities.h"
 #include "Internal/Failure.h"
+#include "Internal/ImpersonationGuard.h"
 
 #include <HostApi/User.h>
 
@@ -208,12 +209,13 @@ std::wstring WinHTTPClient::GetProxyNameFromIE()
     }
     if (token)
     {
-        if (!::ImpersonateLoggedOnUser(token.get()))
+        ImpersonationGuard impersonation;
+        if (!impersonation.Impersonate(token.get()))
         {
             return std::wstring();
         }
         read = ReadBrowserProxyList(list);
-        ::RevertToSelf();
+        impersonation.Revert();
     }
     else
     {

@@ -26,6 +26,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 using Kelvo::HostApi::Cryptography;
@@ -202,6 +203,10 @@ TEST(HostApiCryptography, OperationsCheckTheirArgumentsAndGrowTheirBuffers)
         return e.GetErrorCode();
     };
 
+    // Both are held by std::shared_ptr<unsigned int>, but one cannot stand in for the other.
+    static_assert(std::is_convertible_v<Kelvo::HostApi::CryptoHash, std::shared_ptr<unsigned int>>);
+    static_assert(!std::is_convertible_v<Kelvo::HostApi::CryptoProvider, Kelvo::HostApi::CryptoHash>);
+    static_assert(!std::is_convertible_v<Kelvo::HostApi::CryptoHash, Kelvo::HostApi::CryptoProvider>);
     auto context = Cryptography::AcquireContext(PROV_RSA_AES);
     const auto hash = Cryptography::CreateHash(context, CALG_SHA_256);
     context.reset(); // the hash keeps its context alive

@@ -6,6 +6,8 @@
 //
 #include <KelvoUtilities.h>
 
+#include <HostApi/User.h>
+
 #include "LoopbackHttpServer.h"
 #include "OpenHandles.h"
 #include "TestSupport.h"
@@ -353,12 +355,22 @@ TEST(HttpClient, ProxyAuthenticationIsRetriedOnce)
     EXPECT_EQ(2u, server.Requests().size());
 }
 
+// Whether the calling thread runs as another user.
+bool ThreadImpersonates()
+{
+    Kelvo::HostApi::UniqueKernelHandle token;
+    return ::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, token.Put()) || ::GetLastError() != ERROR_NO_TOKEN;
+}
+
 TEST(HttpClient, BrowserProxyTakesTheHttpsEntry)
 {
+    // The settings are read as the session's user: the thread impersonates and must come back.
+    ASSERT_TRUE(Kelvo::HostApi::User::GetUserHandleFromActiveSession());
     for (const char* list : {"http=127.0.0.1:1;https=127.0.0.1:8443;ftp=127.0.0.1:2", "ftp=127.0.0.1:2;https=127.0.0.1:8443"})
     {
         const ScopedBrowserProxy proxy(list);
         EXPECT_EQ(L"https=127.0.0.1:8443", WinHTTPClient::GetProxyNameFromIE()) << list;
+        EXPECT_FALSE(ThreadImpersonates());
     }
     LoopbackHttpServer server;
     {
@@ -419,6 +431,7 @@ TEST(HttpClient, BrowserProxyOfHttpsLeavesHttpDirect)
     const ScopedBrowserProxy proxy("https=127.0.0.1:1");
     WinHTTPClient client;
     const std::wstring failure = FailureOf([&] { client.ExecutePostRequest(Url(server, L"/plain")); });
+    EXPECT_FALSE(ThreadImpersonates());
     if (failure == L"WinHTTP: Failed to send request|12007|Source\\WinHTTPClient")
     {
         GTEST_SKIP() << "Wine's WinHTTP does not read the scheme=host:port form of a proxy list: it "
@@ -428,7 +441,6 @@ TEST(HttpClient, BrowserProxyOfHttpsLeavesHttpDirect)
     EXPECT_EQ(200u, client.GetHttpStatusCode());
     EXPECT_EQ(1u, server.Requests().size());
 }
-
 
 TEST(HttpClient, CutShortSilentAndStalledServersFail)
 {

@@ -16,8 +16,10 @@ namespace {
 template <typename T>
 std::shared_ptr<T> ShareLocalMemory(void* memory)
 {
-    return std::shared_ptr<T>(static_cast<T*>(memory), [](T* p) { ::LocalFree(p); });
+    return ShareHandle<LocalMemoryTraits, T>(memory);
 }
+
+using SidTraits = HandleTraits<PSID, &::FreeSid, InvalidHandleValue::Null>;
 
 // A part of a descriptor lives as long as the descriptor does.
 template <typename T>
@@ -65,7 +67,7 @@ std::shared_ptr<_Sid> Authorization::AllocateAndInitializeSid(const SID_IDENTIFI
     {
         ThrowLastError(L"AllocateAndInitializeSid failed", KELVO_SITE);
     }
-    return std::shared_ptr<_Sid>(static_cast<_Sid*>(sid), [](_Sid* p) { ::FreeSid(p); });
+    return ShareHandle<SidTraits, _Sid>(sid);
 }
 
 std::shared_ptr<_SecurityDescriptor> Authorization::GetSecurityInfoNamed(const std::wstring& name, _SeObjectType type,

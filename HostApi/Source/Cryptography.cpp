@@ -3,6 +3,7 @@
 //
 #include "HostApi/Cryptography.h"
 
+#include "HostApi/UniqueHandle.h"
 #include "Internal/Failure.h"
 
 #include <wincrypt.h>
@@ -12,12 +13,36 @@ namespace HostApi {
 
 namespace {
 
-// The shared pointers carry the handle as their pointer value.
-template <typename Handle>
-unsigned int* AsPointer(Handle handle)
+// Provider contexts and hash objects are numbers, not pointers: their own traits.
+struct ProviderTraits
 {
-    return reinterpret_cast<unsigned int*>(handle);
-}
+    using Type = HCRYPTPROV;
+
+    static bool IsValid(Type provider) noexcept
+    {
+        return provider != 0;
+    }
+
+    static void Close(Type provider) noexcept
+    {
+        ::CryptReleaseContext(provider, 0);
+    }
+};
+
+struct HashTraits
+{
+    using Type = HCRYPTHASH;
+
+    static bool IsValid(Type hash) noexcept
+    {
+        return hash != 0;
+    }
+
+    static void Close(Type hash) noexcept
+    {
+        ::CryptDestroyHash(hash);
+    }
+};
 
 template <typename Handle>
 Handle AsHandle(const std::shared_ptr<unsigned int>& owner, const wchar_t* message, const ThrowSite& site)
@@ -31,19 +56,17 @@ Handle AsHandle(const std::shared_ptr<unsigned int>& owner, const wchar_t* messa
 
 } // namespace
 
-std::shared_ptr<unsigned int> Cryptography::AcquireContext(DWORD providerType)
+CryptoProvider Cryptography::AcquireContext(DWORD providerType)
 {
     HCRYPTPROV provider = 0;
     if (!::CryptAcquireContextW(&provider, nullptr, nullptr, providerType, CRYPT_VERIFYCONTEXT))
     {
         ThrowLastError(L"CryptAcquireContextW failed", KELVO_SITE);
     }
-    // Should the shared pointer fail to allocate, it calls the deleter itself: nothing leaks.
-    return std::shared_ptr<unsigned int>(AsPointer(provider),
-                                         [](unsigned int* p) { ::CryptReleaseContext(reinterpret_cast<HCRYPTPROV>(p), 0); });
+    return CryptoProvider(ShareHandle<ProviderTraits, unsigned int>(provider));
 }
 
-std::shared_ptr<unsigned int> Cryptography::CreateHash(const std::shared_ptr<unsigned int>& context, unsigned int algorithm)
+CryptoHash Cryptography::CreateHash(const CryptoProvider& context, unsigned int algorithm)
 {
     const HCRYPTPROV provider = AsHandle<HCRYPTPROV>(context, L"CryptCreateHash failed", KELVO_SITE);
     HCRYPTHASH hash = 0;
@@ -52,12 +75,10 @@ std::shared_ptr<unsigned int> Cryptography::CreateHash(const std::shared_ptr<uns
         ThrowLastError(L"CryptCreateHash failed", KELVO_SITE);
     }
     // The hash must go before its context, so it holds the context until it is destroyed.
-    return std::shared_ptr<unsigned int>(AsPointer(hash), [context](unsigned int* p) {
-        ::CryptDestroyHash(reinterpret_cast<HCRYPTHASH>(p));
-    });
+    return CryptoHash(ShareHandle<HashTraits, unsigned int>(hash, context));
 }
 
-void Cryptography::HashData(const std::shared_ptr<unsigned int>& hash, const std::vector<unsigned char>& data, DWORD length)
+void Cryptography::HashData(const CryptoHash& hash, const std::vector<unsigned char>& data, DWORD length)
 {
     const HCRYPTHASH handle = AsHandle<HCRYPTHASH>(hash, L"CryptHashData failed", KELVO_SITE);
     if (length > data.size())
@@ -70,8 +91,7 @@ void Cryptography::HashData(const std::shared_ptr<unsigned int>& hash, const std
     }
 }
 
-void Cryptography::GetHashParam(const std::shared_ptr<unsigned int>& hash, DWORD query, std::vector<unsigned char>& output,
-                                DWORD& length)
+void Cryptography::GetHashParam(const CryptoHash& hash, DWORD query, std::vector<unsigned char>& output, DWORD& length)
 {
     const HCRYPTHASH handle = AsHandle<HCRYPTHASH>(hash, L"CryptGetHashParam failed", KELVO_SITE);
     // Never offer an empty buffer: with no buffer Windows only reports the size.

@@ -1,10 +1,7 @@
-//
-// SharedToken.h
-//
 // Tokens cross HostApi's interface as shared pointers whose pointer value is the handle.
-//
 #pragma once
 
+#include "HostApi/UniqueHandle.h"
 #include "Internal/Failure.h"
 
 #include <windows.h>
@@ -14,11 +11,9 @@
 namespace Kelvo {
 namespace HostApi {
 
-// Takes ownership of a valid token handle; should the shared pointer fail to allocate, it calls
-// the deleter itself, so the handle is closed on every path.
 inline std::shared_ptr<void> ShareToken(HANDLE token)
 {
-    return std::shared_ptr<void>(token, [](void* handle) { ::CloseHandle(handle); });
+    return ShareHandle<KernelHandleTraits>(token);
 }
 
 // The handle of a token given to an operation; a null owner throws with code 87.

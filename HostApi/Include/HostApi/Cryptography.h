@@ -1,22 +1,45 @@
-//
-// Cryptography.h
-//
-// Hashing through a Windows cryptographic provider. Provider contexts and hash objects are held
-// by shared pointers whose pointer value is the Windows handle itself (never dereferenced); the
-// last owner releases it. Every failure throws Kelvo::Utilities::Exception carrying the Windows
-// error code.
-//
+// Hashing through a Windows cryptographic provider. Provider contexts and hash objects are each
+// held by a std::shared_ptr<unsigned int> whose pointer value is the Windows handle itself (never
+// dereferenced); the last owner releases it. They are distinct types, so that one cannot be
+// passed where the other is meant. Every failure throws Kelvo::Utilities::Exception carrying the
+// Windows error code.
 #pragma once
 
 #include "HostApiExport.h"
 
 #include <windows.h>
 
+#include <cstddef>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace Kelvo {
 namespace HostApi {
+
+class CryptoProvider : public std::shared_ptr<unsigned int>
+{
+public:
+    CryptoProvider() noexcept = default;
+    CryptoProvider(std::nullptr_t) noexcept
+    {
+    }
+    explicit CryptoProvider(std::shared_ptr<unsigned int> owner) noexcept : std::shared_ptr<unsigned int>(std::move(owner))
+    {
+    }
+};
+
+class CryptoHash : public std::shared_ptr<unsigned int>
+{
+public:
+    CryptoHash() noexcept = default;
+    CryptoHash(std::nullptr_t) noexcept
+    {
+    }
+    explicit CryptoHash(std::shared_ptr<unsigned int> owner) noexcept : std::shared_ptr<unsigned int>(std::move(owner))
+    {
+    }
+};
 
 class KELVO_HOSTAPI_API Cryptography
 {
@@ -25,16 +48,15 @@ public:
 
     // A context of the default provider of providerType (such as 24, PROV_RSA_AES), without a
     // key container: hashing needs none.
-    static std::shared_ptr<unsigned int> AcquireContext(DWORD providerType);
+    static CryptoProvider AcquireContext(DWORD providerType);
     // A hash object of algorithm (such as 0x800C, CALG_SHA_256); it keeps its context alive.
-    static std::shared_ptr<unsigned int> CreateHash(const std::shared_ptr<unsigned int>& context, unsigned int algorithm);
+    static CryptoHash CreateHash(const CryptoProvider& context, unsigned int algorithm);
     // Adds the first length bytes of data to the hash. A length beyond the buffer throws with 87.
-    static void HashData(const std::shared_ptr<unsigned int>& hash, const std::vector<unsigned char>& data, DWORD length);
+    static void HashData(const CryptoHash& hash, const std::vector<unsigned char>& data, DWORD length);
     // Reads the hash parameter query (2, HP_HASHVAL, for the digest) into output, offering length
     // bytes and growing when Windows asks for more; on return output and length hold exactly what
     // was written.
-    static void GetHashParam(const std::shared_ptr<unsigned int>& hash, DWORD query, std::vector<unsigned char>& output,
-                             DWORD& length);
+    static void GetHashParam(const CryptoHash& hash, DWORD query, std::vector<unsigned char>& output, DWORD& length);
 };
 
 } // namespace HostApi

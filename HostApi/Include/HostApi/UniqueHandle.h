@@ -1,15 +1,14 @@
-//
-// UniqueHandle.h
-//
 // The one owner of Windows handles in both modules: move-only, closes its handle exactly once,
 // on every path. A traits class names the handle type, which of null and INVALID_HANDLE_VALUE
 // mean "no handle" for the function that produced it, and the function that closes it.
-//
+// ShareHandle makes the shared form of the same ownership from the same traits.
 #pragma once
 
 #include <windows.h>
 #include <winsvc.h>
 
+#include <memory>
+#include <type_traits>
 #include <utility>
 
 namespace Kelvo {
@@ -130,12 +129,31 @@ private:
     Type m_value;
 };
 
-using UniqueKernelHandle = UniqueHandle<HandleTraits<HANDLE, &::CloseHandle, InvalidHandleValue::NullOrAllOnes>>;
+// For interfaces that hand a resource to several owners: a std::shared_ptr<Pointee> whose pointer
+// value is the handle itself (never dereferenced). The last owner closes it as Traits says,
+// unless it is invalid, and only then lets go of keepAlive (what the handle needs while it lives).
+// Should allocating the owner fail, the handle is closed before the exception leaves.
+template <typename Traits, typename Pointee = std::remove_pointer_t<typename Traits::Type>>
+std::shared_ptr<Pointee> ShareHandle(typename Traits::Type value, std::shared_ptr<const void> keepAlive = nullptr)
+{
+    return std::shared_ptr<Pointee>(reinterpret_cast<Pointee*>(value), [keepAlive](Pointee* owned) noexcept {
+        const auto handle = reinterpret_cast<typename Traits::Type>(owned);
+        if (Traits::IsValid(handle))
+        {
+            Traits::Close(handle);
+        }
+    });
+}
+
+using KernelHandleTraits = HandleTraits<HANDLE, &::CloseHandle, InvalidHandleValue::NullOrAllOnes>;
+using LocalMemoryTraits = HandleTraits<HLOCAL, &::LocalFree, InvalidHandleValue::Null>;
+
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<HandleTraits<HANDLE, &::CloseHandle, InvalidHandleValue::AllOnes>>;
 using UniqueFindHandle = UniqueHandle<HandleTraits<HANDLE, &::FindClose, InvalidHandleValue::AllOnes>>;
 using UniqueRegistryKey = UniqueHandle<HandleTraits<HKEY, &::RegCloseKey, InvalidHandleValue::Null>>;
 using UniqueModule = UniqueHandle<HandleTraits<HMODULE, &::FreeLibrary, InvalidHandleValue::Null>>;
-using UniqueLocalMemory = UniqueHandle<HandleTraits<HLOCAL, &::LocalFree, InvalidHandleValue::Null>>;
+using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 using UniqueServiceHandle = UniqueHandle<HandleTraits<SC_HANDLE, &::CloseServiceHandle, InvalidHandleValue::Null>>;
 
 } // namespace HostApi
