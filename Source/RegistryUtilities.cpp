@@ -111,6 +111,8 @@ wchar_t CodeUnitAt(const std::vector<unsigned char>& data, std::size_t offset)
 
 } // namespace
 
+// Redundant in C++17 (constexpr members are inline) but not removable: these definitions are
+// what makes the DLL export the constants.
 constexpr std::uint64_t RegistryUtilities::s_m_HKeyClassesRoot;
 constexpr std::uint64_t RegistryUtilities::s_m_HKeyCurrentUser;
 constexpr std::uint64_t RegistryUtilities::s_m_HKeyLocalMachine;
