@@ -1,8 +1,4 @@
-//
-// main.cpp
-//
 // A tour of KelvoUtilities for newcomers: each step says what it does and shows the result.
-//
 #include <KelvoUtilities.h>
 #include <HostApi/OperatingSystem.h>
 

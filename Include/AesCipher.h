@@ -1,12 +1,8 @@
-//
-// AesCipher.h
-//
 // Enciphers and deciphers byte buffers in place. Despite the name the block cipher is Twofish,
 // driven in cipher-feedback mode with one-bit feedback (CFB-1): the ciphertext is exactly as long
 // as the plaintext. The key text is the key in upper-case hexadecimal (a built-in text when the
 // key is empty); the initial vector is its first 16 characters, so every call starts afresh and
 // equal plaintexts give equal ciphertexts under one key. Stored ciphertexts depend on all of this.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

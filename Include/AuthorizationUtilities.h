@@ -1,9 +1,5 @@
-//
-// AuthorizationUtilities.h
-//
 // Handing files to the Administrators group and copying security descriptors between objects.
 // Platform failures come from HostApi as Exception with the Windows error code.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,9 +1,5 @@
-//
-// Base64.h
-//
 // Base64 text (RFC 4648 alphabet, "=" padding, one line) of the UTF-8 form of wide text, and
 // back. The coding itself is Windows' (crypt32), so Decode accepts what it accepts.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,10 +1,6 @@
-//
-// BaseSerializer.h
-//
 // What every concrete serializer needs: the caller's stream (not owned) and direction, the
 // Tree that holds a parsed document, the lookup of a field's values in that tree, text
 // replacement, and the CheckData hook that cleans a string value before it is written.
-//
 #pragma once
 
 #include "ISerializer.h"

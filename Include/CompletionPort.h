@@ -1,6 +1,3 @@
-//
-// CompletionPort.h
-//
 // A fixed pool of worker threads over one I/O completion port. Attach associates a processor's
 // handle with the port (each with the next completion key, counted from 0) and lets it issue its
 // first operation; the workers then hand every completion back to its processor and let it issue
@@ -10,7 +7,6 @@
 // dropped as well, and that worker ends as after any failed completion. So no exception of a
 // processor ends the process. The pool never owns the processors. StopWorkers and
 // WaitForWorkers end the workers; the destructor does both for workers still running.
-//
 #pragma once
 
 #include "IConnectionProcessor.h"

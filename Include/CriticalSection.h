@@ -1,10 +1,6 @@
-//
-// CriticalSection.h
-//
 // A Windows critical section for guarding state shared between completion-port workers.
 // Recursive for the owning thread. Assignment leaves the target's own lock as it is: a lock's
 // state cannot be copied.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,9 +1,5 @@
-//
-// DeviceIoController.h
-//
 // Sends device I/O control requests to a driver's device, opened exclusively for overlapped
 // I/O. Results are Win32 error codes (0 for success); nothing throws.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,10 +1,6 @@
-//
-// Directory.h
-//
 // The entry names (not paths) of one directory, all at once, in the order Windows gives them,
 // chosen by a file-name pattern and an attribute mask. A failed search throws Win32Exception
 // "FindFirstFile failed." with the Windows error; a pattern that matches nothing gives no names.
-//
 #pragma once
 
 #include "IDirectory.h"

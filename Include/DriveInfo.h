@@ -1,9 +1,5 @@
-//
-// DriveInfo.h
-//
 // The machine's drives and their space in GB (2^30 bytes). The system drive's figures are read
 // once per object and kept; the fixed drives' sums are read anew on every call.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,8 +1,4 @@
-//
-// EnumerableIterator.h
-//
 // The iterator handed out by Enumerator: a shared handle on the sequence's position.
-//
 #pragma once
 
 #include "IIterator.h"

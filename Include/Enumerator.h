@@ -1,12 +1,8 @@
-//
-// Enumerator.h
-//
 // A single-pass sequence: begin() and end() hand out iterators that share the sequence's own
 // position, so advancing any of them advances them all, and a second begin() goes on where the
 // first stopped.
 //
 //     for (auto it = e.begin(), end = e.end(); it != end; ++it) use(*it);
-//
 #pragma once
 
 #include "EnumerableIterator.h"

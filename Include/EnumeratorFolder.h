@@ -1,11 +1,7 @@
-//
-// EnumeratorFolder.h
-//
 // The sub-folders or the files of one directory as a lazy sequence of entry names: one entry
 // is held at a time, however large the directory. Paths longer than MAX_PATH are listed like any
 // other. A missing or unreadable directory is an empty sequence; an empty path throws Exception
 // with code 87, a path longer than any Windows path (32,767 characters) with code 206.
-//
 #pragma once
 
 #include "IEnumeratorFolder.h"

@@ -1,8 +1,4 @@
-//
-// Environment.h
-//
 // Environment variables of the calling process.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,10 +1,6 @@
-//
-// EventAccessControl.h
-//
 // Named events that everybody, or only administrators, may use, and their signalling. Creating
 // and opening do not check the handle: a failed call gives a SharedHandle holding null (see
 // GetLastError), which the signalling functions report as false.
-//
 #pragma once
 
 #include "SharedHandle.h"

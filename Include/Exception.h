@@ -1,10 +1,6 @@
-//
-// Exception.h
-//
 // The library's own exception: a wide message, the Windows (or platform-call) error code that
 // caused the failure when there is one, and the throw site. Thrown by value; callers read it
 // through the wide getters, since what() deliberately carries no message.
-//
 #pragma once
 
 #include "SourceLocation.h"

@@ -1,12 +1,8 @@
-//
-// File.h
-//
 // Whole-file operations on one path: bytes, 8-bit lines (byte 0xNN is U+00NN, CR LF line ends),
 // UTF-16 lines (FF FE, then each line and U+000A), size, delete, move, temporary files, new file
 // names, and two permission probes. Failures of the byte and file operations throw
 // FileSystemException with the Windows error; the line readers and writers and the probes
 // never throw for input or output errors.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

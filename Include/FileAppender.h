@@ -1,10 +1,6 @@
-//
-// FileAppender.h
-//
 // Appends 8-bit text lines (CR LF) to a log file. With a split size set, a line that would make
 // the file larger than the limit first moves the file aside to <name>_1<extension>, replacing
 // the one older generation kept there.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,10 +1,6 @@
-//
-// FileSystemException.h
-//
 // A std::filesystem::filesystem_error thrown right after a failing Windows file call. The code is
 // the calling thread's last Win32 error (system category); path1 is the path the operation read
 // from (for a copy or move, the source) and path2 the one it wrote to.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,9 +1,5 @@
-//
-// FileSystemUtilities.h
-//
 // Directory maps and tree walks, file versions, file times and attributes, through HostApi.
 // Failures of the HostApi calls pass through as its Exception with the Windows error code.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

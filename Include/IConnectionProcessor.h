@@ -1,11 +1,7 @@
-//
-// IConnectionProcessor.h
-//
 // One connection served by a CompletionPort. The processor is itself the OVERLAPPED record of
 // its asynchronous operations, so a completion packet leads straight back to it: IssueIo must
 // pass `this` as the OVERLAPPED. Workers may call into one processor concurrently when it has
 // more than one operation outstanding; it guards its own state.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,9 +1,5 @@
-//
-// IDirectory.h
-//
 // Lists the entries of one directory at once; an abstract class so that callers can be tested
 // with a fake.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,9 +1,5 @@
-//
-// IEnumeratorFolder.h
-//
 // Walks the entries of one directory lazily; an abstract class so that callers can be tested
 // with a fake.
-//
 #pragma once
 
 #include "Enumerator.h"

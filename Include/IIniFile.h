@@ -1,9 +1,5 @@
-//
-// IIniFile.h
-//
 // Values of a Windows INI file and header lines at its top; an abstract class so that callers
 // can be tested with a fake.
-//
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -20,7 +16,6 @@ public:
     IIniFile() = default;
     IIniFile(const IIniFile&) = default;
     IIniFile& operator=(const IIniFile&) = default;
-    virtual ~IIniFile();
 
     virtual void Initialize(const std::wstring& path) = 0;
     virtual std::wstring ReadStringValue(const std::wstring& section, const std::wstring& key,
@@ -32,6 +27,10 @@ public:
 
 protected:
     virtual std::wstring ReadHeader() = 0;
+
+    // Not virtual: the interface's slots hold its operations only. Protected, so that deleting
+    // through the interface does not compile (it could not reach the implementation's destructor).
+    ~IIniFile();
 };
 
 } // namespace Utilities

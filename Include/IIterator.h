@@ -1,8 +1,4 @@
-//
-// IIterator.h
-//
 // A position in a single-pass sequence of names, behind an abstract class.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

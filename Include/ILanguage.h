@@ -1,9 +1,5 @@
-//
-// ILanguage.h
-//
 // Maps Windows language identifiers to the product line's short language codes; an abstract
 // class so that callers can be tested with a fake.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

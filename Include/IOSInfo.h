@@ -1,10 +1,6 @@
-//
-// IOSInfo.h
-//
 // Questions about the running Windows system: version and version predicates, bitness, the
 // user's UI language and country, and special directories. An abstract class so that callers
 // can be tested with a fake; objects are never deleted through it (its destructor is protected).
-//
 #pragma once
 
 #include "UtilitiesExport.h"

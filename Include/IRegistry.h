@@ -1,8 +1,4 @@
-//
-// IRegistry.h
-//
 // Makes registry key objects; an abstract class so that callers can be tested with a fake.
-//
 #pragma once
 
 #include "IRegistryKey.h"

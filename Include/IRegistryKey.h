@@ -1,9 +1,5 @@
-//
-// IRegistryKey.h
-//
 // One registry key behind an abstract class, so that callers can be tested with a fake.
 // Readers give a default for a missing key or value; writers need the key to exist.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

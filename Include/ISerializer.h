@@ -1,11 +1,7 @@
-//
-// ISerializer.h
-//
 // The interface a caller programs a document against: one sequence of calls (BeginData,
 // WriteData, WriteList, EndData, ...) either writes the document to a stream or, on a
 // serializer opened for reading, fills the very same variables back from it. Value parameters
 // are non-const references for that reason. JSONSerializer implements it.
-//
 #pragma once
 
 #include "Tree.h"
@@ -47,6 +43,11 @@ public:
     virtual bool EndData(const std::wstring& name) = 0;
     // Parses text into tree below the tree's cursor.
     virtual bool DeserializeToTree(const std::wstring& text, Tree& tree) = 0;
+
+protected:
+    // Not virtual: the interface's slots hold its operations only. Protected, so that deleting
+    // through the interface does not compile (it could not reach the implementation's destructor).
+    ~ISerializer();
 };
 
 } // namespace Utilities

@@ -1,9 +1,5 @@
-//
-// IStringResourceReader.h
-//
 // Reads the string-table resources of a module; an abstract class so that callers can be
 // tested with a fake.
-//
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -25,8 +21,10 @@ public:
     virtual std::map<int, std::wstring> GetAllStrings() = 0;
     virtual std::wstring GetString(int id) = 0;
 
-    // Declared after the operations so that they keep the first two slots.
-    virtual ~IStringResourceReader();
+protected:
+    // Not virtual: the interface's slots hold its operations only. Protected, so that deleting
+    // through the interface does not compile (it could not reach the implementation's destructor).
+    ~IStringResourceReader();
 };
 
 } // namespace Utilities

@@ -1,10 +1,6 @@
-//
-// IUserUtilities.h
-//
 // Who the user is: the SID text ("S-1-5-...") of the user of the active console session and of
 // the user that runs this process. An abstract class so that callers can run with a fixed
 // identity or failure (UserUtilitiesSTUB).
-//
 #pragma once
 
 #include "UtilitiesExport.h"

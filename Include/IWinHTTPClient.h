@@ -1,9 +1,5 @@
-//
-// IWinHTTPClient.h
-//
 // Sends HTTP POST requests and keeps the status and response text of the last one; an abstract
 // class so that callers can be tested with a fake.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,9 +1,5 @@
-//
-// IniFile.h
-//
 // An INI file read and written through the private-profile functions of Windows. Missing files
 // and keys read as the default; failed writes throw Win32Exception "WriteStringValue failed.".
-//
 #pragma once
 
 #include "IIniFile.h"
@@ -22,7 +18,7 @@ public:
     explicit IniFile(const std::wstring& path);
     IniFile(const IniFile& other);
     IniFile& operator=(const IniFile& other);
-    ~IniFile() override;
+    ~IniFile();
 
     // Replaces the path; nothing is opened or checked.
     void Initialize(const std::wstring& path) override;

@@ -1,10 +1,6 @@
-//
-// IteratorFolder.h
-//
 // A position in a directory search: the folders only or the non-folders only, never "." or
 // "..". Every finished, failed or default-made iterator is the end. The search is closed when
 // it ends or when the iterator goes.
-//
 #pragma once
 
 #include "IIterator.h"

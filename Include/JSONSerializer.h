@@ -1,6 +1,3 @@
-//
-// JSONSerializer.h
-//
 // Writes a compact JSON-like document member by member, and reads one back into the same
 // variables: with a stream set for reading, the whole stream is parsed into the serializer's
 // Tree at once, and the same sequence of calls fills the caller's variables from that tree.
@@ -9,7 +6,6 @@
 // lists, scalars) and keeps the mapping stored documents depend on, quirks included (a comma
 // inside a string value ends the value, a name that occurs twice maps to one node, ...). It
 // runs in time linear in the text and does not recurse, however deep the nesting.
-//
 #pragma once
 
 #include "BaseSerializer.h"

@@ -1,12 +1,8 @@
-//
-// KelvoTime.h
-//
 // A point in time as 100-nanosecond ticks since 1601-01-01 00:00:00 (the value of a FILETIME),
 // with conversions to and from the Windows time structures, Unix seconds, the text form
 // yyyy-MM-ddTHH:mm:ss and a 16-digit hexadecimal form; arithmetic, comparison, local/UTC
 // conversion, and the user's regional settings for dates and times. Whether a value is local
 // time or UTC is the caller's convention.
-//
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -46,10 +42,11 @@ public:
     KelvoTime(TimeInit init);
     KelvoTime(FILETIME& fileTime);
     KelvoTime(SYSTEMTIME& systemTime);
-    // Raw ticks: taken by a temporary or a constant, such as KelvoTime(0) (1601-01-01).
-    KelvoTime(const std::int64_t& ticks);
-    // Unix seconds: taken by a modifiable variable, such as KelvoTime(seconds) with
-    // std::int64_t seconds = 0 (1970-01-01).
+    // Raw ticks: KelvoTime(0) is 1601-01-01.
+    KelvoTime(std::int64_t ticks);
+    // Unix seconds. For a modifiable variable the two forms are equally good, so a call with one
+    // does not compile, and constants and temporaries reach the raw form: this form is there for
+    // the programs built against it; new code sets Unix seconds with SetTime.
     KelvoTime(std::int64_t& unixSeconds);
     KelvoTime(unsigned int year, unsigned int month, unsigned int day, unsigned int hour, unsigned int minute,
               unsigned int second);

@@ -1,8 +1,4 @@
-//
-// KelvoUtilities.h
-//
 // Every public header of KelvoUtilities.dll: include this one and link Kelvo::Utilities.
-//
 #pragma once
 
 #include "AesCipher.h"

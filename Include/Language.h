@@ -1,10 +1,6 @@
-//
-// Language.h
-//
 // The language codes of the product line's resources: "de" for every German, "ptbr" for every
 // Portuguese, "zhtw"/"zhcn" for traditional/simplified Chinese, and the codes it has always
 // used ("cz", "dk", "jp", "se") rather than ISO 639's.
-//
 #pragma once
 
 #include "ILanguage.h"

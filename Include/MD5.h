@@ -1,8 +1,4 @@
-//
-// MD5.h
-//
 // The MD5 digest (RFC 1321) of a file's content, computed by the library's own code.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

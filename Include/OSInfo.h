@@ -1,10 +1,6 @@
-//
-// OSInfo.h
-//
 // The running Windows system as it is now: every call asks the system afresh, nothing is
 // cached. The composite predicates call the basic ones through the virtual table, so a subclass
 // that overrides a basic predicate changes the composites as well.
-//
 #pragma once
 
 #include "IOSInfo.h"

@@ -1,10 +1,6 @@
-//
-// Path.h
-//
 // Textual operations on Windows paths: the backslash is the only separator, the full stop the
 // extension mark, and nothing is normalised (no "." or "..", no case folding). Only
 // GetModuleDirectory and MakeFullPath touch the system; nothing here throws.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,8 +1,4 @@
-//
-// Registry.h
-//
 // The registry key factory: makes RegistryKey objects, without touching the registry.
-//
 #pragma once
 
 #include "IRegistry.h"

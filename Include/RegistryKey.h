@@ -1,10 +1,6 @@
-//
-// RegistryKey.h
-//
 // One registry key below a predefined root, opened on first use and kept open until the object
 // goes. Failures of the registry throw Win32Exception with the status the registry returned.
 // A copy names the same key and opens it again on its own first use.
-//
 #pragma once
 
 #include "IRegistryKey.h"

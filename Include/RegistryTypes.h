@@ -1,9 +1,5 @@
-//
-// RegistryTypes.h
-//
 // The enumerations of the registry classes. Their numbers are those of Windows and of the
 // stored text forms, so they never change.
-//
 #pragma once
 
 #include <cstdint>

@@ -1,12 +1,8 @@
-//
-// RegistryUtilities.h
-//
 // Registry access through one current key, and the registry's text forms: value types by name,
 // value data as text (bytes as "0A, FF", strings, multi-strings joined by "[endOfString]") and
 // back, root keys. Every failure throws Exception with the location Source\RegistryUtilities;
 // failures of registry calls carry the Windows status and a message naming root, sub-key,
 // value and view.
-//
 #pragma once
 
 #include "Exception.h"

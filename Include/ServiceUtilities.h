@@ -1,11 +1,7 @@
-//
-// ServiceUtilities.h
-//
 // Controls one Windows service of the local machine, named when the object is made: install,
 // remove, start, stop, reconfigure, and its state. Start and stop only ask; they do not wait for
 // the new state. Failures throw Exception with the Windows error code and the location
 // Source\ServiceUtilities; Remove passes the platform's Exception on unchanged.
-//
 #pragma once
 
 #include "Exception.h"
@@ -66,8 +62,6 @@ private:
     HostApi::ServiceHandle m_manager;
     HostApi::ServiceHandle m_service;
     std::wstring m_name;
-    // Whether m_manager may create services (GetStatus opens it for connecting only).
-    bool m_managerMayCreate;
 };
 
 } // namespace Utilities

@@ -1,9 +1,5 @@
-//
-// Sha2.h
-//
 // The SHA-256 digest (FIPS 180-4) of an open file, computed by the Windows cryptographic
 // provider through HostApi.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

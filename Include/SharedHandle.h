@@ -1,10 +1,6 @@
-//
-// SharedHandle.h
-//
 // A shared owner of one Windows handle, copied and released as std::shared_ptr<void> is. The
 // last owner closes the handle, unless it is null or INVALID_HANDLE_VALUE, so a failed
 // creation can be wrapped unchecked.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

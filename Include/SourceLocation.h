@@ -1,9 +1,5 @@
-//
-// SourceLocation.h
-//
 // The throw site recorded by Exception: the throwing source file, as a path relative to the
 // project root without extension (e.g. Source\OSInfo), and the line of the throwing statement.
-//
 #pragma once
 
 #include <cstdint>

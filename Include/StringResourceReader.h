@@ -1,9 +1,5 @@
-//
-// StringResourceReader.h
-//
 // The string tables of a module that the caller has loaded (typically with LoadLibraryExW and
 // LOAD_LIBRARY_AS_DATAFILE); the reader owns the module from then on and frees it.
-//
 #pragma once
 
 #include "IStringResourceReader.h"
@@ -38,7 +34,7 @@ public:
     explicit StringResourceReader(std::unique_ptr<void*, ModuleHandleDeleter> module);
     StringResourceReader(const StringResourceReader&) = delete;
     StringResourceReader& operator=(const StringResourceReader&) = delete;
-    ~StringResourceReader() override;
+    ~StringResourceReader();
 
     // Throws Win32Exception "Resource was not found" or "String table not found" when a block
     // that Windows listed cannot be loaded, std::exception "String table not found" when it

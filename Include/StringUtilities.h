@@ -1,6 +1,3 @@
-//
-// StringUtilities.h
-//
 // Static operations on wide (UTF-16) and narrow strings: suffixes, four kinds of
 // search-and-replace, trimming by a set of characters, case mapping in the user's locale,
 // UTF-16/UTF-8/single-byte conversions, buffer-style access, substrings, Windows message
@@ -8,7 +5,6 @@
 //
 // Every operation runs in time linear in the length of its text (ReplaceAll: linear in the
 // text plus the text its replacements insert).
-//
 #pragma once
 
 #include "UtilitiesExport.h"

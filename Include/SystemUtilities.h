@@ -1,10 +1,6 @@
-//
-// SystemUtilities.h
-//
 // Privileges of a process token, ownership and access lists of securable objects, and the module
 // that holds an address. Platform failures come from HostApi as Exception with the Windows error
 // code.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,11 +1,7 @@
-//
-// Tools.h
-//
 // Starts programs through the shell (ShellExecuteExW), optionally elevated and optionally
 // waiting for the exit code, and file probes built on whether a file opens for reading.
 // Programs start in the caller's current directory. Nothing here reports the Windows error:
 // a start that fails answers false or 0xFFFFFFFF.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

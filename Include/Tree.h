@@ -1,6 +1,3 @@
-//
-// Tree.h
-//
 // An in-memory tree of keyed nodes with one built-in cursor. Every node has a key, a list of
 // string values and children kept in a map ordered by key (sibling keys are unique). All
 // navigation and editing goes through the cursor; operations answer with a success flag and
@@ -8,7 +5,6 @@
 //
 // Copying, comparing, grafting and destroying walk the tree with explicit work lists, so a tree
 // of any depth (a million levels and more) never exhausts the stack.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,8 +1,4 @@
-//
-// UserUtilities.h
-//
 // The user's identity and rights as the system reports them now.
-//
 #pragma once
 
 #include "IUserUtilities.h"

@@ -1,9 +1,5 @@
-//
-// UserUtilitiesSTUB.h
-//
 // A fixed identity for code under test: both operations answer the SID text set last, or throw
 // Exception "GetUserSidFromCurrentUser failed." with the error code set last when it is not 0.
-//
 #pragma once
 
 #include "IUserUtilities.h"
@@ -23,7 +19,7 @@ public:
     std::wstring GetUserSidFromCurrentUser() override;
     std::wstring GetUserSidFromCurrentProcess() override;
     // Replaces the answer of both operations.
-    void SetUserSid(const std::wstring& userSid, unsigned int errorCode);
+    void SetUserSid(std::wstring& userSid, unsigned int errorCode);
 
 private:
     std::wstring m_userSid;

@@ -1,10 +1,6 @@
-//
-// Win32Exception.h
-//
 // A std::system_error in the system category, thrown right after a failing Windows call.
 // what() is the narrow message, then ": " when the message is not empty, then the
 // standard library's description of the code.
-//
 #pragma once
 
 #include "UtilitiesExport.h"

@@ -1,6 +1,3 @@
-//
-// WinHTTPClient.h
-//
 // POST requests through WinHTTP, directly or through a proxy: the https entry of the interactive
 // user's browser settings, or a proxy named with its credentials. When the proxy asks for
 // authentication (407) the request is sent once more with the credentials. Synchronous; one
@@ -9,7 +6,6 @@
 // connect 60 s, send 30 s, receive 30 s (waiting for the response's headers too), name
 // resolution unlimited. The Do... steps are virtual so that a derived class can replace any of
 // them.
-//
 #pragma once
 
 #include "IWinHTTPClient.h"
@@ -31,9 +27,14 @@ class KELVO_UTILITIES_API WinHTTPClient : public IWinHTTPClient
 {
 public:
     // A session, connection or request handle; closed with WinHttpCloseHandle. Code that
-    // destroys one links winhttp.
-    using InternetHandle =
-        HostApi::UniqueHandle<HostApi::HandleTraits<HINTERNET, &::WinHttpCloseHandle, HostApi::InvalidHandleValue::Null>>;
+    // destroys one links winhttp. A class of its own rather than an alias, so that the exported
+    // Do... steps name WinHTTPClient::InternetHandle.
+    class InternetHandle
+        : public HostApi::UniqueHandle<HostApi::HandleTraits<HINTERNET, &::WinHttpCloseHandle, HostApi::InvalidHandleValue::Null>>
+    {
+    public:
+        using UniqueHandle::UniqueHandle;
+    };
 
     // With useBrowserProxy, the https proxy of the active user's browser settings, if there is
     // one and it can be opened; otherwise no proxy.

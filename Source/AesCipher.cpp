@@ -1,6 +1,3 @@
-//
-// AesCipher.cpp
-//
 #include "AesCipher.h"
 
 #include "Internal/HexText.h"

@@ -1,6 +1,3 @@
-//
-// AuthorizationUtilities.cpp
-//
 #include "AuthorizationUtilities.h"
 
 #include "Internal/ExplicitAccessEntry.h"

@@ -1,6 +1,3 @@
-//
-// Base64.cpp
-//
 #include "Base64.h"
 
 #include "StringUtilities.h"

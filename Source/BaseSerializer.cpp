@@ -1,6 +1,3 @@
-//
-// BaseSerializer.cpp
-//
 #include "BaseSerializer.h"
 
 #include "StringUtilities.h"

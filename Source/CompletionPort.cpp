@@ -1,6 +1,3 @@
-//
-// CompletionPort.cpp
-//
 #include "CompletionPort.h"
 
 #include "Win32Exception.h"

@@ -1,6 +1,3 @@
-//
-// CriticalSection.cpp
-//
 #include "CriticalSection.h"
 
 namespace Kelvo {

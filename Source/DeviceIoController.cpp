@@ -1,6 +1,3 @@
-//
-// DeviceIoController.cpp
-//
 #include "DeviceIoController.h"
 
 namespace Kelvo {

@@ -1,6 +1,3 @@
-//
-// Directory.cpp
-//
 #include "Directory.h"
 
 #include "Path.h"

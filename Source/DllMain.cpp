@@ -1,8 +1,4 @@
-//
-// DllMain.cpp
-//
 // The library needs no per-thread set-up, so it asks not to be called for thread start and end.
-//
 #include <windows.h>
 
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)

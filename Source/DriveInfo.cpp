@@ -1,6 +1,3 @@
-//
-// DriveInfo.cpp
-//
 #include "DriveInfo.h"
 
 #include "Environment.h"

@@ -1,6 +1,3 @@
-//
-// EnumerableIterator.cpp
-//
 #include "EnumerableIterator.h"
 
 #include <utility>

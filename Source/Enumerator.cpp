@@ -1,6 +1,3 @@
-//
-// Enumerator.cpp
-//
 #include "Enumerator.h"
 
 #include <utility>

@@ -1,6 +1,3 @@
-//
-// EnumeratorFolder.cpp
-//
 #include "EnumeratorFolder.h"
 
 #include "IteratorFolder.h"

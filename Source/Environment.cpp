@@ -1,6 +1,3 @@
-//
-// Environment.cpp
-//
 #include "Environment.h"
 
 #include "Win32Exception.h"

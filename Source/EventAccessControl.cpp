@@ -1,6 +1,3 @@
-//
-// EventAccessControl.cpp
-//
 #include "EventAccessControl.h"
 
 #include "Internal/ExplicitAccessEntry.h"

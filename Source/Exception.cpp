@@ -1,6 +1,3 @@
-//
-// Exception.cpp
-//
 #include "Exception.h"
 
 namespace Kelvo {

@@ -1,6 +1,3 @@
-//
-// File.cpp
-//
 #include "File.h"
 
 #include "FileSystemException.h"

@@ -1,6 +1,3 @@
-//
-// FileAppender.cpp
-//
 #include "FileAppender.h"
 
 #include "File.h"

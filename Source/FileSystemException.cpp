@@ -1,6 +1,3 @@
-//
-// FileSystemException.cpp
-//
 #include "FileSystemException.h"
 
 #include <windows.h>

@@ -1,6 +1,3 @@
-//
-// FileSystemUtilities.cpp
-//
 #include "FileSystemUtilities.h"
 
 #include "Internal/Failure.h"

@@ -1,11 +1,9 @@
-//
-// IConnectionProcessor.cpp
-//
 #include "IConnectionProcessor.h"
 
 namespace Kelvo {
 namespace Utilities {
 
+// Out of line, so that the DLL exports the interface's special members to its callers.
 IConnectionProcessor::IConnectionProcessor() : OVERLAPPED()
 {
 }

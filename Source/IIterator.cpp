@@ -1,11 +1,9 @@
-//
-// IIterator.cpp
-//
 #include "IIterator.h"
 
 namespace Kelvo {
 namespace Utilities {
 
+// Out of line, so that the DLL exports the interface's special members to its callers.
 IIterator::~IIterator() = default;
 
 } // namespace Utilities

@@ -1,11 +1,9 @@
-//
-// ISerializer.cpp
-//
 #include "ISerializer.h"
 
 namespace Kelvo {
 namespace Utilities {
 
+// Out of line, so that the DLL exports the interface's special members to its callers.
 ISerializer::ISerializer()
 {
 }
@@ -18,6 +16,8 @@ ISerializer& ISerializer::operator=(const ISerializer&)
 {
     return *this;
 }
+
+ISerializer::~ISerializer() = default;
 
 } // namespace Utilities
 } // namespace Kelvo

@@ -1,11 +1,9 @@
-//
-// IWinHTTPClient.cpp
-//
 #include "IWinHTTPClient.h"
 
 namespace Kelvo {
 namespace Utilities {
 
+// Out of line, so that the DLL exports the interface's special members to its callers.
 IWinHTTPClient::~IWinHTTPClient() = default;
 
 } // namespace Utilities

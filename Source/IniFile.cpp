@@ -1,6 +1,3 @@
-//
-// IniFile.cpp
-//
 #include "IniFile.h"
 
 #include "File.h"

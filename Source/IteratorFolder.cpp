@@ -1,6 +1,3 @@
-//
-// IteratorFolder.cpp
-//
 #include "IteratorFolder.h"
 
 #include <HostApi/UniqueHandle.h>

@@ -1,6 +1,3 @@
-//
-// JSONSerializer.cpp
-//
 #include "JSONSerializer.h"
 
 #include "StringUtilities.h"

@@ -1,6 +1,3 @@
-//
-// KelvoTime.cpp
-//
 #include "KelvoTime.h"
 
 #include "Internal/Failure.h"
@@ -211,7 +208,7 @@ KelvoTime::KelvoTime(SYSTEMTIME& systemTime) : m_time(TicksOf(systemTime))
 {
 }
 
-KelvoTime::KelvoTime(const std::int64_t& ticks) : m_time(static_cast<std::uint64_t>(ticks))
+KelvoTime::KelvoTime(std::int64_t ticks) : m_time(static_cast<std::uint64_t>(ticks))
 {
 }
 

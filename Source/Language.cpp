@@ -1,6 +1,3 @@
-//
-// Language.cpp
-//
 #include "Language.h"
 
 #include <algorithm>

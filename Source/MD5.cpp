@@ -1,6 +1,3 @@
-//
-// MD5.cpp
-//
 #include "MD5.h"
 
 #include "FileSystemException.h"

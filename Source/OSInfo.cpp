@@ -1,6 +1,3 @@
-//
-// OSInfo.cpp
-//
 #include "OSInfo.h"
 
 #include "Internal/Failure.h"

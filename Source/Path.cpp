@@ -1,6 +1,3 @@
-//
-// Path.cpp
-//
 #include "Path.h"
 
 #include <windows.h>

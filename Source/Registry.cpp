@@ -1,6 +1,3 @@
-//
-// Registry.cpp
-//
 #include "Registry.h"
 
 #include "RegistryKey.h"

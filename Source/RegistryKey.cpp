@@ -1,6 +1,3 @@
-//
-// RegistryKey.cpp
-//
 #include "RegistryKey.h"
 
 #include "Internal/Failure.h"

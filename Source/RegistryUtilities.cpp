@@ -1,6 +1,3 @@
-//
-// RegistryUtilities.cpp
-//
 #include "RegistryUtilities.h"
 
 #include "Internal/Failure.h"

@@ -1,6 +1,3 @@
-//
-// ServiceUtilities.cpp
-//
 #include "ServiceUtilities.h"
 
 #include "Internal/Failure.h"
@@ -47,7 +44,7 @@ void WithFreshService(const std::wstring& name, DWORD managerAccess, DWORD servi
 
 } // namespace
 
-ServiceUtilities::ServiceUtilities(const std::wstring& name) : m_name(name), m_managerMayCreate(false)
+ServiceUtilities::ServiceUtilities(const std::wstring& name) : m_name(name)
 {
     if (m_name.empty())
     {
@@ -92,12 +89,9 @@ void ServiceUtilities::Install(const std::wstring* displayName, const unsigned i
                                const std::wstring* account, const std::wstring* password)
 {
     NamingService(m_name, KELVO_SITE, [&] {
-        // A manager kept by GetStatus may only connect: creating needs all access.
-        if (!m_managerMayCreate)
-        {
-            m_manager = Service::OpenServiceControlManager(L"", L"", ManagerAllAccess);
-            m_managerMayCreate = true;
-        }
+        // A manager kept by GetStatus may only connect, and creating needs all access: opened
+        // afresh every time, so that the object keeps no more fields than callers allocate.
+        m_manager = Service::OpenServiceControlManager(L"", L"", ManagerAllAccess);
         // The handle kept so far is closed: nobody else can reach it.
         m_service = Service::ServiceCreate(m_manager, m_name, displayName, desiredAccess, serviceType, startType,
                                            errorControl, binaryPath, loadOrderGroup, tag, dependencies, account,

@@ -1,6 +1,3 @@
-//
-// Sha2.cpp
-//
 #include "Sha2.h"
 
 #include "Internal/HexText.h"

@@ -1,6 +1,3 @@
-//
-// SharedHandle.cpp
-//
 #include "SharedHandle.h"
 
 #include <HostApi/UniqueHandle.h>

@@ -1,6 +1,3 @@
-//
-// StringResourceReader.cpp
-//
 #include "StringResourceReader.h"
 
 #include "Internal/PlainException.h"

@@ -1,6 +1,3 @@
-//
-// StringUtilities.cpp
-//
 #include "StringUtilities.h"
 
 #include <windows.h>

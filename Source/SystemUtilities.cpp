@@ -1,6 +1,3 @@
-//
-// SystemUtilities.cpp
-//
 #include "SystemUtilities.h"
 
 #include "Exception.h"

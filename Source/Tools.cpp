@@ -1,6 +1,3 @@
-//
-// Tools.cpp
-//
 #include "Tools.h"
 
 #include "Internal/FileProbes.h"

@@ -1,6 +1,3 @@
-//
-// Tree.cpp
-//
 #include "Tree.h"
 
 #include <utility>

@@ -1,10 +1,6 @@
-//
-// Twofish.cpp
-//
 // Written from the published description of the algorithm. The fixed permutations q0 and q1 and
 // the MDS columns are computed at compile time from their definitions; the key schedule folds
 // the key-dependent S-boxes into m_sbox.
-//
 #include "Twofish.h"
 
 #include <stdexcept>

@@ -1,11 +1,7 @@
-//
-// Twofish.h
-//
 // The Twofish block cipher (128-bit blocks, 16 rounds, keys of up to 256 bits) with "full
 // keying": the key-dependent S-boxes and the MDS matrix are folded into four tables of 256 words
 // when the key is set, so a block costs 8 table look-ups per round. Internal to the library;
 // AesCipher drives it in CFB-1 mode. Only the encrypting direction exists, as CFB needs no other.
-//
 #pragma once
 
 #include <array>

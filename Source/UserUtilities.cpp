@@ -1,6 +1,3 @@
-//
-// UserUtilities.cpp
-//
 #include "UserUtilities.h"
 
 #include <HostApi/Authorization.h>

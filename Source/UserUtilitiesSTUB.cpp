@@ -1,6 +1,3 @@
-//
-// UserUtilitiesSTUB.cpp
-//
 #include "UserUtilitiesSTUB.h"
 
 #include "Internal/Failure.h"
@@ -29,7 +26,7 @@ std::wstring UserUtilitiesSTUB::GetUserSidFromCurrentProcess()
     return GetUserSidFromCurrentUser();
 }
 
-void UserUtilitiesSTUB::SetUserSid(const std::wstring& userSid, unsigned int errorCode)
+void UserUtilitiesSTUB::SetUserSid(std::wstring& userSid, unsigned int errorCode)
 {
     m_userSid = userSid;
     m_errorCode = errorCode;

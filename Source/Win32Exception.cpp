@@ -1,6 +1,3 @@
-//
-// Win32Exception.cpp
-//
 #include "Win32Exception.h"
 
 #include <windows.h>

@@ -1,6 +1,3 @@
-//
-// WinHTTPClient.cpp
-//
 #include "WinHTTPClient.h"
 
 #include "StringUtilities.h"

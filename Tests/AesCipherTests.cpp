@@ -1,9 +1,5 @@
-//
-// AesCipherTests.cpp
-//
 // The Twofish block function against its authors' known answers, and AesCipher against a plain
 // CFB-1 loop written here from the definition of the mode.
-//
 #include <AesCipher.h>
 
 #include "Twofish.h"

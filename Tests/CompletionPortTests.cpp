@@ -1,9 +1,5 @@
-//
-// CompletionPortTests.cpp
-//
 // The worker pool, its lock and the device I/O controller, over named pipes of this process
 // and packets posted to the port.
-//
 #include <KelvoUtilities.h>
 
 #include "OpenHandles.h"

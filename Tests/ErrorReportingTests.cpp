@@ -1,9 +1,5 @@
-//
-// ErrorReportingTests.cpp
-//
 // The exception family: composed texts, copies, what the handlers of each type catch, and
 // exceptions crossing module boundaries (HostApi.dll, a caller's DLL, the executable).
-//
 #include <KelvoUtilities.h>
 #include <HostApi/OperatingSystem.h>
 

@@ -1,9 +1,5 @@
-//
-// FileSystemTests.cpp
-//
 // Paths, files and directory listings against real files: each test owns a fresh directory
 // below the temporary directory and removes it.
-//
 #include <KelvoUtilities.h>
 
 #include "FileSystemTest.h"

@@ -1,9 +1,5 @@
-//
-// FileSystemUtilitiesTests.cpp
-//
 // Directory maps and tree walks, file versions, INI files, appended logs, drives and the
 // environment, against real files.
-//
 #include <KelvoUtilities.h>
 
 #include "FileSystemTest.h"
@@ -17,6 +13,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 using namespace Kelvo::Utilities;
@@ -141,6 +138,9 @@ TEST(FileSystemUtilities, TreeWalkEndsOnALinkBackToTheTop)
     EXPECT_FALSE(tree.at(root + L"\\L1d\\L2d\\L3d\\L4d\\L5d\\f13"));
 }
 
+// The interface's slots hold its operations only: deleting through it must not compile.
+static_assert(!std::is_destructible_v<IIniFile>);
+
 TEST_F(FileSystemTest, IniValues)
 {
     struct Recording : IniFile
@@ -179,9 +179,10 @@ TEST_F(FileSystemTest, IniValues)
     EXPECT_EQ(7, ini.ReadIntValue(L"section", L"missing", 7));
     EXPECT_EQ("Invalid parameter.", TestSupport::WhatOf<std::exception>([&] { ini.ReadStringValue(L"", L"k", L""); }));
     EXPECT_EQ("Invalid parameter.", TestSupport::WhatOf<std::exception>([&] { ini.ReadStringValue(L"s", L"", L""); }));
-    const std::unique_ptr<IIniFile> missing = std::make_unique<IniFile>(In(L"no\\such.ini"));
+    IniFile missingFile(In(L"no\\such.ini"));
+    IIniFile& missing = missingFile;
     EXPECT_EQ("WriteStringValue failed.: " + std::system_category().message(3),
-              TestSupport::WhatOf<Win32Exception>([&] { missing->WriteStringValue(L"s", L"k", L"v"); }));
+              TestSupport::WhatOf<Win32Exception>([&] { missing.WriteStringValue(L"s", L"k", L"v"); }));
     // Text that would put sections or keys of its own making into the file is refused, and the
     // file stays as it was.
     const Bytes before = File::ReadAllBytes(In(L"settings.ini"));

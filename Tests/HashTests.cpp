@@ -1,10 +1,6 @@
-//
-// HashTests.cpp
-//
 // MD5 and SHA-256 of files against the published examples and against the system's md5sum and
 // sha256sum (SystemDigests.h, generated at build time), their failures, and the HostApi
 // operations under them.
-//
 #include <Exception.h>
 #include <FileSystemException.h>
 #include <MD5.h>

@@ -1,9 +1,5 @@
-//
-// HostApiFrameTests.cpp
-//
 // The shared pieces of the platform-call module: the handle owner and the failure rule of
 // its operations, against real handles and real failures.
-//
 #include <Exception.h>
 #include <HostApi/OperatingSystem.h>
 #include <HostApi/UniqueHandle.h>

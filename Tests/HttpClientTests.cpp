@@ -1,9 +1,5 @@
-//
-// HttpClientTests.cpp
-//
 // The HTTP client against a server inside this program on 127.0.0.1, and against HTTPS servers
 // and an authenticating forward proxy that the suite's fixtures start on the Linux side.
-//
 #include <KelvoUtilities.h>
 
 #include <HostApi/User.h>

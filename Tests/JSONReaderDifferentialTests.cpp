@@ -1,11 +1,7 @@
-//
-// JSONReaderDifferentialTests.cpp
-//
 // The reader against a plain transcription of the document format's reading rules (substring
 // copies, one call per nested object, searches that rescan the text), which is obviously right
 // but quadratic: both must build the same tree from every input. The inputs are documents the
 // writer produces, mutated with the characters the reader searches for, and short random texts.
-//
 #include <JSONSerializer.h>
 #include <StringUtilities.h>
 

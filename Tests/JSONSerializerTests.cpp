@@ -1,9 +1,5 @@
-//
-// JSONSerializerTests.cpp
-//
 // The JSON writer's exact text, the reader's mapping of documents onto the tree (quirks
 // included), round trips through a stream, the serializer base, and a million-level document.
-//
 #include <JSONSerializer.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 using Kelvo::Utilities::BaseSerializer;
@@ -40,6 +37,9 @@ Values At(const std::wstring& text, const std::vector<std::wstring>& path)
 }
 
 } // namespace
+
+// The interface's slots hold its operations only: deleting through it must not compile.
+static_assert(!std::is_destructible_v<Kelvo::Utilities::ISerializer>);
 
 TEST(JSONSerializer, WritesTheExactPieces)
 {

@@ -1,10 +1,6 @@
-//
-// OperatingSystemTests.cpp
-//
 // OSInfo in this process, through subclasses that fake the basic predicates, and under several
 // Windows versions: Wine reports the version of HKCU\Software\Wine\AppDefaults\<exe>\Version to
 // a program it starts, so the tests start OSVersionProbe.exe under each and read its answers.
-//
 #include <KelvoUtilities.h>
 #include <HostApi/UniqueHandle.h>
 

@@ -1,9 +1,5 @@
-//
-// RegistryTests.cpp
-//
 // The registry's text forms, and the key classes against Wine's real registry: each test owns a
 // fresh key below HKEY_CURRENT_USER\Software\KelvoTests and deletes it.
-//
 #include <KelvoUtilities.h>
 
 #include "OpenHandles.h"

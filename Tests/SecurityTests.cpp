@@ -1,10 +1,6 @@
-//
-// SecurityTests.cpp
-//
 // Events with access control across threads and processes, privileges, ownership and access
 // lists of real files, and the user's identity. Access lists are read back with the Windows
 // functions, not with the library's.
-//
 #include <KelvoUtilities.h>
 #include <HostApi/Authorization.h>
 #include <HostApi/User.h>
@@ -288,9 +284,10 @@ TEST(UserUtilities, SidsElevationTheStubAndTheConsoleUser)
         UserUtilitiesSTUB stub;
         IUserUtilities& identity = stub;
         EXPECT_EQ(L"", (identity.*get)());
-        stub.SetUserSid(L"S-1-5-21-1-2-3-1001", 5);
+        std::wstring someone = L"S-1-5-21-1-2-3-1001", system = L"S-1-5-18";
+        stub.SetUserSid(someone, 5);
         EXPECT_EQ(L"GetUserSidFromCurrentUser failed.|5|Source\\UserUtilitiesSTUB", FailureOf([&] { (identity.*get)(); }));
-        stub.SetUserSid(L"S-1-5-18", 0);
+        stub.SetUserSid(system, 0);
         EXPECT_EQ(L"S-1-5-18", (identity.*get)());
     }
 

@@ -1,10 +1,6 @@
-//
-// ServicesAndToolsTests.cpp
-//
 // Services against the real service control manager, with a real service program; process
 // launching with a child program that reports its directory and arguments and exits with a
 // given code.
-//
 #include "OpenHandles.h"
 #include "TestSupport.h"
 

@@ -1,6 +1,3 @@
-//
-// StringUtilitiesTests.cpp
-//
 #include <StringUtilities.h>
 
 #include "TestSupport.h"

@@ -1,9 +1,5 @@
-//
-// TextTests.cpp
-//
 // Base64 against RFC 4648's vectors and large inputs, string tables read from resource-only
 // modules built with the tests, and the language codes.
-//
 #include <KelvoUtilities.h>
 #include <HostApi/OperatingSystem.h>
 
@@ -15,6 +11,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 using namespace Kelvo::Utilities;
@@ -126,6 +123,9 @@ TEST(Base64, GarbageIsRefusedWithTheExactMessages)
         }
     }
 }
+
+// The interface's slots hold its two operations only: deleting through it must not compile.
+static_assert(!std::is_destructible_v<IStringResourceReader>);
 
 TEST(StringResourceReader, ReadsEveryBlockWithGapsAndNothingElse)
 {

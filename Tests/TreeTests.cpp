@@ -1,9 +1,5 @@
-//
-// TreeTests.cpp
-//
 // The keyed tree: cursor moves and their success rules, editing, copies, grafts, comparisons,
 // and trees a million levels deep.
-//
 #include <Tree.h>
 
 #include <gtest/gtest.h>

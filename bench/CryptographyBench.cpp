@@ -1,10 +1,6 @@
-//
-// CryptographyBench.cpp
-//
 // The Twofish block function, AesCipher (CFB-1) on 1 MiB and on 16 bytes, and, given a file
 // path, MD5::ComputeHash and Sha2::CalculateSHA256HashOfFile of that file. Run by hand, through
 // bench/hash-bench.sh for the comparison with md5sum and sha256sum.
-//
 #include <AesCipher.h>
 #include <MD5.h>
 #include <Sha2.h>

@@ -1,11 +1,7 @@
-//
-// FileSystemBench.cpp
-//
 // Listing a directory eagerly and lazily, and reading and writing a big file, each against the
 // same work done with plain Win32 calls. Run by hand:
 //   Tests/Support/make-big-directory.sh /tmp/big 100000
 //   cmake/wine-run.sh $PWD/build/mingw-x64/wineprefix x64 build/mingw-x64/bin/FileSystemBench.exe 'Z:\tmp\big'
-//
 #include <KelvoUtilities.h>
 #include <HostApi/UniqueHandle.h>
 

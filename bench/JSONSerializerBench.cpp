@@ -1,10 +1,6 @@
-//
-// JSONSerializerBench.cpp
-//
 // Reading documents of 1 MiB and 16 MiB (UTF-16) of four shapes into a Tree, against
 // RapidJSON's DOM parse of the same text where the build found it, and writing a document of
 // many small members. Run by hand: build/mingw-x64/bin/JSONSerializerBench.exe under Wine.
-//
 #include <JSONSerializer.h>
 
 #ifdef KELVO_BENCH_RAPIDJSON

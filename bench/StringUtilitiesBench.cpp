@@ -1,9 +1,5 @@
-//
-// StringUtilitiesBench.cpp
-//
 // Replacement and trimming on multi-megabyte texts with about a million matches.
 // Run by hand: build/mingw-x64/bin/StringUtilitiesBench.exe under Wine.
-//
 #include <StringUtilities.h>
 
 #include <chrono>

@@ -1,6 +1,3 @@
-//
-// Authorization.cpp
-//
 #include "HostApi/Authorization.h"
 
 #include "Internal/Failure.h"

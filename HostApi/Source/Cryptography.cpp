@@ -1,6 +1,3 @@
-//
-// Cryptography.cpp
-//
 #include "HostApi/Cryptography.h"
 
 #include "HostApi/UniqueHandle.h"

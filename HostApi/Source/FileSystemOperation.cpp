@@ -1,6 +1,3 @@
-//
-// FileSystemOperation.cpp
-//
 #include "HostApi/FileSystemOperation.h"
 
 #include "Internal/Failure.h"

@@ -1,6 +1,3 @@
-//
-// OperatingSystem.cpp
-//
 #include "HostApi/OperatingSystem.h"
 
 #include "Internal/Failure.h"

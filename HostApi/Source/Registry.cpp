@@ -1,6 +1,3 @@
-//
-// Registry.cpp
-//
 #include "HostApi/Registry.h"
 
 #include "Internal/Failure.h"

@@ -1,6 +1,3 @@
-//
-// Service.cpp
-//
 #include "HostApi/Service.h"
 
 #include "Internal/Failure.h"

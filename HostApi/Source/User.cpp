@@ -1,6 +1,3 @@
-//
-// User.cpp
-//
 #include "HostApi/User.h"
 
 #include "HostApi/UniqueHandle.h"

@@ -1,9 +1,5 @@
-//
-// ExplicitAccessEntry.h
-//
 // The access-list entries this library writes: permissions set (not merged) for one trustee
 // given by SID, on the object alone (no inheritance).
-//
 #pragma once
 
 #include <windows.h>

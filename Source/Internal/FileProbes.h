@@ -1,9 +1,5 @@
-//
-// FileProbes.h
-//
 // The new-file-name drawing and the permission probes that File and Tools share; each passes
 // its own test of whether a file is there.
-//
 #pragma once
 
 #include "Path.h"

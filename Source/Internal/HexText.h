@@ -1,9 +1,5 @@
-//
-// HexText.h
-//
 // Bytes as hexadecimal text, two digits per byte, high nibble first: the form of the cipher's key
 // text and of the digests.
-//
 #pragma once
 
 #include <cstddef>

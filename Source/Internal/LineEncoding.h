@@ -1,8 +1,4 @@
-//
-// LineEncoding.h
-//
 // The two on-disk line forms of File, for the classes of this DLL that write lines themselves.
-//
 #pragma once
 
 #include <string>

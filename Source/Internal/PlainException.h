@@ -1,9 +1,5 @@
-//
-// PlainException.h
-//
 // A std::exception whose what() is a fixed message: for failures that callers catch as
 // std::exception only, never as runtime_error or logic_error.
-//
 #pragma once
 
 #include <exception>

@@ -1,9 +1,5 @@
-//
-// PrivilegeGuard.h
-//
 // Enables a privilege of a token for a scope and disables it again if (and only if) it was this
 // guard that enabled it, so a privilege never stays enabled past a failed call.
-//
 #pragma once
 
 #include "SystemUtilities.h"

@@ -1,6 +1,3 @@
-//
-// CrossModuleProbe.cpp
-//
 #include "CrossModuleProbe.h"
 
 #include <Exception.h>

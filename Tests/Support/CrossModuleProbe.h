@@ -1,9 +1,5 @@
-//
-// CrossModuleProbe.h
-//
 // A caller's DLL, apart from the test executable, through which the tests send exceptions
 // across module boundaries in every direction.
-//
 #pragma once
 
 #include <cstdint>

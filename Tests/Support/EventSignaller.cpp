@@ -1,9 +1,5 @@
-//
-// EventSignaller.cpp
-//
 // Opens the event named by its argument and signals it: the other process of the event tests.
 // Exit code 0 when signalled, 1 when the event could not be opened, 2 when setting it failed.
-//
 #include <EventAccessControl.h>
 
 #include <windows.h>

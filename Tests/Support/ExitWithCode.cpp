@@ -1,9 +1,5 @@
-//
-// ExitWithCode.cpp
-//
 // ExitWithCode CODE FILE [ARGUMENT...]: writes its working directory and each ARGUMENT, one a
 // line, to FILE (UTF-16 with a byte-order mark) and exits with CODE.
-//
 #include <windows.h>
 #include <shellapi.h>
 

@@ -1,9 +1,5 @@
-//
-// FileSystemTest.h
-//
 // The fixture of the tests that touch the file system: each test owns a fresh directory below
 // the temporary directory, with non-Latin characters in its name, and removes it.
-//
 #pragma once
 
 #include <File.h>

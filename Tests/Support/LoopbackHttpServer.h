@@ -1,12 +1,8 @@
-//
-// LoopbackHttpServer.h
-//
 // A small HTTP/1.1 server on 127.0.0.1 for the HTTP client's tests and benchmark: one thread,
 // one connection at a time, "Connection: close" on every answer. It records every request as it
 // arrived (head and body) and answers with the status and body it was given, or with raw bytes
 // after which it may hold the connection open without a word. Requests that open with a TLS
 // record, or end before their head does, are recorded as their first byte and dropped.
-//
 #pragma once
 
 #include <winsock2.h>

@@ -1,9 +1,5 @@
-//
-// OSVersionProbe.cpp
-//
 // Started by the OS information tests under a chosen Windows version (Wine reads it at process
 // start): prints every version answer of OSInfo as name=value lines on standard output.
-//
 #include <KelvoUtilities.h>
 
 #include <cstdio>

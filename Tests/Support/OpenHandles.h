@@ -1,10 +1,6 @@
-//
-// OpenHandles.h
-//
 // How many handles the test process holds. GetProcessHandleCount answers 0 under Wine, so the
 // tests count the open handles among the lowest handle values instead: Windows and Wine both
 // hand out the lowest free value first, so a leaked handle shows up there.
-//
 #pragma once
 
 #include <windows.h>

@@ -1,9 +1,5 @@
-//
-// TestService.cpp
-//
 // A real service for the service tests, under whatever name it is installed: reports running
 // and ends on the stop control.
-//
 #include <windows.h>
 
 namespace {

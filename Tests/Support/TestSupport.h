@@ -1,9 +1,5 @@
-//
-// TestSupport.h
-//
 // Small helpers that several suites share: what a call throws, files beside the test programs,
 // and user locale settings changed for a test and put back.
-//
 #pragma once
 
 #include <Exception.h>

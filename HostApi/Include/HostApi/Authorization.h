@@ -1,11 +1,7 @@
-//
-// Authorization.h
-//
 // SIDs, access lists, security descriptors, tokens and privileges. Every structure comes back in
 // a shared pointer whose deleter frees it with the Windows function that matches its allocation
 // (FreeSid, LocalFree, CloseHandle); parts of a security descriptor keep the whole descriptor
 // alive. Every failure throws Kelvo::Utilities::Exception carrying the Windows error code.
-//
 #pragma once
 
 #include "HostApiExport.h"

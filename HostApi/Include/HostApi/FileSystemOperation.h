@@ -1,9 +1,5 @@
-//
-// FileSystemOperation.h
-//
 // File reads, version resources, module names, existence, directory searches and attributes.
 // Every failure throws Kelvo::Utilities::Exception carrying the Windows error code.
-//
 #pragma once
 
 #include "HostApiExport.h"

@@ -1,8 +1,4 @@
-//
-// HostApi.h
-//
 // Every public header of HostApi.dll, the module through which the library reaches Windows.
-//
 #pragma once
 
 #include "Authorization.h"

@@ -1,9 +1,5 @@
-//
-// OperatingSystem.h
-//
 // Process, system and directory facts from Windows. Every failure throws
 // Kelvo::Utilities::Exception carrying the Windows error code.
-//
 #pragma once
 
 #include "HostApiExport.h"

@@ -1,10 +1,6 @@
-//
-// Registry.h
-//
 // Registry keys and values. Keys cross this interface as unsigned 64-bit numbers (0 = none) in
 // both builds; the predefined roots are their 32-bit values (0x80000001 for HKEY_CURRENT_USER).
 // Every failure throws Kelvo::Utilities::Exception with the status the registry returned.
-//
 #pragma once
 
 #include "HostApiExport.h"

@@ -1,10 +1,6 @@
-//
-// Service.h
-//
 // The service control manager: managers and services are raw SC_HANDLEs, owned by ServiceHandle
 // where the caller keeps them. Optional texts are pointers (null = not given). Every failure
 // throws Kelvo::Utilities::Exception carrying the Windows error code.
-//
 #pragma once
 
 #include "HostApiExport.h"

@@ -1,11 +1,7 @@
-//
-// User.h
-//
 // Tokens of the users of this process and of the active console session, and the SID of a
 // token's user. Tokens are shared pointers whose pointer value is the token handle; the last
 // owner closes it. Every failure throws Kelvo::Utilities::Exception carrying the Windows error
 // code.
-//
 #pragma once
 
 #include "HostApiExport.h"
