@@ -44,6 +44,8 @@ protected:
     bool TryOpenForRead();
 
 private:
+    // "Not open" is all ones, as this field of the object has always held it; null would serve
+    // Windows equally, but not code built to look for all ones.
     using KeyHandle = HostApi::UniqueHandle<HostApi::HandleTraits<HKEY, &::RegCloseKey, HostApi::InvalidHandleValue::AllOnes>>;
 
     KeyHandle m_key;

@@ -5,6 +5,8 @@
 namespace Kelvo {
 namespace Utilities {
 
+// The port is not checked on purpose: construction never throws, and a pool without a port
+// fails at the platform when it is first used (Attach throws, workers end at once).
 CompletionPort::CompletionPort(int threadCount)
     : m_port(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, static_cast<DWORD>(threadCount))),
       m_threadCount(threadCount),
