@@ -1,12 +1,24 @@
 #!/usr/bin/env bash
-# The same set-up as build.sh, then every test suite under Wine through CTest: the x64 suites
-# always, the x86 suites when 32-bit Wine is installed.
+# The same steps as build.sh, then every test suite under Wine through CTest: the x86 suites
+# (where 32-bit Wine runs) and the x64 suites, both always; fails if either failed.
+#   ./test.sh           the default suites (minutes)
+#   ./test.sh --soak    also the soak runs (CTest label "soak": a million of anything)
 source "$(dirname "$0")/scripts/common.sh"
+skip_soak=(-LE soak)
+[ "${1:-}" = --soak ] && skip_soak=()
+
+install_packages
+install_wine32
+build_architecture x64
+build_architecture x86
+build_example
 step run-example run_example
 
+failed=0
 if [ -n "$x86_skip_reason" ]; then
     echo "x86 test suites skipped: $x86_skip_reason"
 else
-    ctest --preset mingw-x86
+    run_suites x86 "${skip_soak[@]}" || failed=1
 fi
-ctest --preset mingw-x64
+run_suites x64 "${skip_soak[@]}" || failed=1
+exit $failed

@@ -1,6 +1,5 @@
-# Shared by build.sh and test.sh: installs what is missing, builds both architectures, installs
-# the SDKs into dist/ and builds the example against the installed x64 SDK. Quiet on success;
-# every step logs to build/logs and shows its log when it fails.
+# The steps that build.sh and test.sh run, as functions; the scripts call them in order. Quiet
+# on success: every step logs to build/logs and shows its log when it fails.
 
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -94,8 +93,9 @@ run_example() {
     "$root/cmake/wine-run.sh" "$root/build/mingw-x64/wineprefix" x64 "$root/build/example-x64/KelvoExample.exe"
 }
 
-install_packages
-install_wine32
-build_architecture x64
-build_architecture x86
-build_example
+# run_suites ARCH [CTEST OPTIONS...]: the test suites of one architecture; fails when one fails.
+run_suites() {
+    local arch=$1
+    shift
+    ctest --preset "mingw-$arch" "$@"
+}
