@@ -45,6 +45,7 @@
 #include "RegistryKey.h"
 #include "RegistryTypes.h"
 #include "RegistryUtilities.h"
+#include "RezolveDelayLoadImport.h"
 #include "ServiceUtilities.h"
 #include "Sha2.h"
 #include "SharedHandle.h"

@@ -1,5 +1,7 @@
 #include "Path.h"
 
+#include "Internal/ModuleFileName.h"
+
 #include <windows.h>
 
 namespace Kelvo {
@@ -49,29 +51,7 @@ std::wstring Path::Combine(const std::wstring& first, const std::wstring& second
 
 std::wstring Path::GetModuleDirectory()
 {
-    HMODULE self = nullptr;
-    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              reinterpret_cast<LPCWSTR>(&Path::GetModuleDirectory), &self))
-    {
-        return std::wstring();
-    }
-    // The buffer grows while the name fills it completely (a cut name), so that long
-    // installation paths come back whole.
-    std::wstring name(MAX_PATH, L'\0');
-    for (;;)
-    {
-        const DWORD length = ::GetModuleFileNameW(self, &name[0], static_cast<DWORD>(name.size()));
-        if (length == 0)
-        {
-            return std::wstring();
-        }
-        if (length < name.size())
-        {
-            name.resize(length);
-            return GetDirectory(name);
-        }
-        name.resize(name.size() * 2);
-    }
+    return GetDirectory(ModuleFileName(ThisModule()));
 }
 
 std::wstring Path::GetDirectory(const std::wstring& path)

@@ -400,11 +400,13 @@ TEST(HttpClient, HttpsToATrustedServer)
     client.SetCommandBody(L"sicher \u20AC");
     {
         // Wine's chain engine reads the trusted roots once, when a program first opens the whole
-        // root store, so the certificate goes straight into the user's registry part of it before
-        // this program's first HTTPS request. Wine matches the server's name against the DNS
-        // names of a certificate only, not its IP addresses: the address is "localhost".
+        // root store (here already the library's signature check of HostApi.dll on first use),
+        // so the certificate goes straight into the user's registry part of it and the engine
+        // reads the roots again. Wine matches the server's name against the DNS names of a
+        // certificate only, not its IP addresses: the address is "localhost".
         const ScopedTrustedRoot root(Kelvo::Utilities::File::ReadAllBytes(directory + L"\\trusted-cert.der"));
         ASSERT_TRUE(root.Added()) << ::GetLastError();
+        ASSERT_TRUE(::CertResyncCertificateChainEngine(nullptr)) << ::GetLastError();
         client.ExecutePostRequest(L"https://localhost:" + trustedPort + L"/secure?x=1");
         EXPECT_EQ(200u, client.GetHttpStatusCode());
         const std::wstring echo = client.GetHttpResponse();

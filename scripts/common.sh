@@ -37,6 +37,8 @@ install_packages() {
     command -v openssl >/dev/null || need+=(openssl)
     # The authenticating forward proxy (the program alone, without the system service).
     command -v tinyproxy >/dev/null || need+=(tinyproxy-bin)
+    # Authenticode signatures on the DLLs (and on the module-loading tests' layouts).
+    command -v osslsigncode >/dev/null || need+=(osslsigncode)
     if [ ${#need[@]} -gt 0 ]; then
         # A partly failed index update (a mirror in sync) need not stop the install.
         $sudo apt-get update -qq >"$logs/apt-update.log" 2>&1 || true
