@@ -35,8 +35,9 @@ public:
     // The decimal text of value, written through WriteStringValue (overrides see it too).
     void WriteIntValue(const std::wstring& section, const std::wstring& key, int value) override;
     // Puts lines in front of the file's lines and stores the file as UTF-16 with a byte-order
-    // mark; an 8-bit file is read in the ANSI code page, as the profile functions read it. The file is replaced in one step: a failure (FileSystemException) leaves the old file
-    // whole. No path throws std::exception "Not initialized inifile.".
+    // mark; an 8-bit file is read in the ANSI code page, as the profile functions read it. The
+    // file is replaced in one step: a failure (FileSystemException) leaves the old file whole. No
+    // path throws std::exception "Not initialized inifile.".
     void WriteHeader(const std::vector<std::wstring>& lines) override;
 
 protected:

@@ -30,7 +30,8 @@ public:
     // destroys one links winhttp. A class of its own rather than an alias, so that the exported
     // Do... steps name WinHTTPClient::InternetHandle.
     class InternetHandle
-        : public HostApi::UniqueHandle<HostApi::HandleTraits<HINTERNET, &::WinHttpCloseHandle, HostApi::InvalidHandleValue::Null>>
+        : public HostApi::UniqueHandle<
+              HostApi::HandleTraits<HINTERNET, &::WinHttpCloseHandle, HostApi::InvalidHandleValue::Null>>
     {
     public:
         using UniqueHandle::UniqueHandle;

@@ -40,10 +40,11 @@ const wchar_t* const InvalidParameter = L"Invalid parameter!";
 // tick range would wrap round to a date of no meaning, so it is refused.
 std::uint64_t Advanced(std::uint64_t ticks, std::int64_t count, std::uint64_t unit, const ThrowSite& site)
 {
-    const std::uint64_t magnitude = count < 0 ? 0 - static_cast<std::uint64_t>(count) : static_cast<std::uint64_t>(count);
-    const bool fits = magnitude <= std::numeric_limits<std::uint64_t>::max() / unit &&
-                      (count < 0 ? magnitude * unit <= ticks
-                                 : magnitude * unit <= std::numeric_limits<std::uint64_t>::max() - ticks);
+    const std::uint64_t magnitude =
+        count < 0 ? 0 - static_cast<std::uint64_t>(count) : static_cast<std::uint64_t>(count);
+    const bool fits =
+        magnitude <= std::numeric_limits<std::uint64_t>::max() / unit &&
+        (count < 0 ? magnitude * unit <= ticks : magnitude * unit <= std::numeric_limits<std::uint64_t>::max() - ticks);
     if (!fits)
     {
         ThrowError(InvalidParameter, ERROR_INVALID_PARAMETER, site);
@@ -438,8 +439,8 @@ KelvoTime KelvoTime::AddMilliseconds(std::uint64_t milliseconds) const
 {
     // Read as signed, so that a count that went round to subtract (-1000 passed as unsigned)
     // still goes back, as it did in the arithmetic modulo 2^64.
-    return KelvoTime(
-        static_cast<std::int64_t>(Advanced(m_time, static_cast<std::int64_t>(milliseconds), TicksPerMillisecond, KELVO_SITE)));
+    return KelvoTime(static_cast<std::int64_t>(
+        Advanced(m_time, static_cast<std::int64_t>(milliseconds), TicksPerMillisecond, KELVO_SITE)));
 }
 
 KelvoTime KelvoTime::GetUtcTime() const

@@ -156,8 +156,9 @@ std::vector<unsigned char> RegistryKey::GetBinaryValue(const std::wstring& name)
 void RegistryKey::SetValue(const std::wstring& name, const std::vector<unsigned char>& bytes)
 {
     Open();
-    CheckWin32Status(::RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size())),
-          "RegSetKeyValue failed.");
+    CheckWin32Status(
+        ::RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size())),
+        "RegSetKeyValue failed.");
 }
 
 void RegistryKey::SetValue(const std::wstring& name, unsigned int value)
@@ -165,16 +166,16 @@ void RegistryKey::SetValue(const std::wstring& name, unsigned int value)
     Open();
     const DWORD number = value;
     CheckWin32Status(::RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                           sizeof(number)),
-          "RegSetKeyValue failed.");
+                                      sizeof(number)),
+                     "RegSetKeyValue failed.");
 }
 
 void RegistryKey::SetValue(const std::wstring& name, const std::wstring& text)
 {
     Open();
     CheckWin32Status(::RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-          "RegSetKeyValue failed.");
+                                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+                     "RegSetKeyValue failed.");
 }
 
 void RegistryKey::CreateSubKey(const std::wstring& name)

@@ -7,7 +7,8 @@ namespace Utilities {
 
 SharedHandle::SharedHandle() noexcept = default;
 
-SharedHandle::SharedHandle(void* handle) : std::shared_ptr<void>(HostApi::ShareHandle<HostApi::KernelHandleTraits>(handle))
+SharedHandle::SharedHandle(void* handle)
+    : std::shared_ptr<void>(HostApi::ShareHandle<HostApi::KernelHandleTraits>(handle))
 {
 }
 

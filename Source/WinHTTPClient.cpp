@@ -38,7 +38,8 @@ DWORD WinHttpError()
 }
 
 // Texts that WinHttpGetIEProxyConfigForCurrentUser allocates for its caller.
-using GlobalText = HostApi::UniqueHandle<HostApi::HandleTraits<LPWSTR, &::GlobalFree, HostApi::InvalidHandleValue::Null>>;
+using GlobalText =
+    HostApi::UniqueHandle<HostApi::HandleTraits<LPWSTR, &::GlobalFree, HostApi::InvalidHandleValue::Null>>;
 
 WinHTTPClient::InternetHandle OpenSession(const std::wstring& agent, DWORD accessType, const wchar_t* proxy,
                                           const wchar_t* bypass)

@@ -79,7 +79,7 @@ std::shared_ptr<_SecurityDescriptor> Authorization::GetSecurityInfoNamed(const s
     PACL saclList = nullptr;
     PSECURITY_DESCRIPTOR raw = nullptr;
     CheckStatus(::GetNamedSecurityInfoW(name.c_str(), type, flags, &ownerSid, &groupSid, &daclList, &saclList, &raw),
-          L"GetNamedSecurityInfoW failed", KELVO_SITE);
+                L"GetNamedSecurityInfoW failed", KELVO_SITE);
     const auto descriptor = ShareLocalMemory<_SecurityDescriptor>(raw);
     SharePart(owner, descriptor, ownerSid);
     SharePart(group, descriptor, groupSid);
@@ -95,7 +95,7 @@ void Authorization::SetSecurityInfoNamed(const std::wstring& name, _SeObjectType
     // Windows takes the name as writable text.
     std::wstring writable = name;
     CheckStatus(::SetNamedSecurityInfoW(&writable[0], type, flags, owner.get(), group.get(), dacl.get(), sacl.get()),
-          L"SetNamedSecurityInfoW failed", KELVO_SITE);
+                L"SetNamedSecurityInfoW failed", KELVO_SITE);
 }
 
 std::shared_ptr<void> Authorization::OpenProcessToken(HANDLE process, DWORD access)
@@ -114,8 +114,9 @@ std::shared_ptr<_Acl> Authorization::SetAclEntries(const std::vector<_ExplicitAc
     // Windows takes the entries as writable.
     std::vector<_ExplicitAccess> copy = entries;
     PACL acl = nullptr;
-    CheckStatus(::SetEntriesInAclW(static_cast<ULONG>(copy.size()), copy.empty() ? nullptr : copy.data(), oldAcl.get(), &acl),
-          L"SetEntriesInAclW failed", KELVO_SITE);
+    CheckStatus(
+        ::SetEntriesInAclW(static_cast<ULONG>(copy.size()), copy.empty() ? nullptr : copy.data(), oldAcl.get(), &acl),
+        L"SetEntriesInAclW failed", KELVO_SITE);
     return ShareLocalMemory<_Acl>(acl);
 }
 

@@ -50,7 +50,8 @@ void EnumerateName(std::wstring& name, std::uint32_t capacity, const wchar_t* me
 std::uint64_t Registry::OpenKey(std::uint64_t parent, const std::wstring& subKey, std::uint32_t access)
 {
     HKEY key = nullptr;
-    CheckStatus(::RegOpenKeyExW(ToHandle(parent), subKey.c_str(), 0, access, &key), L"RegOpenKeyExW failed", KELVO_SITE);
+    CheckStatus(::RegOpenKeyExW(ToHandle(parent), subKey.c_str(), 0, access, &key), L"RegOpenKeyExW failed",
+                KELVO_SITE);
     return ToNumber(key);
 }
 
@@ -59,8 +60,9 @@ std::uint64_t Registry::CreateKey(std::uint64_t parent, const std::wstring& subK
 {
     HKEY key = nullptr;
     DWORD created = 0;
-    CheckStatus(::RegCreateKeyExW(ToHandle(parent), subKey.c_str(), 0, nullptr, options, access, security, &key, &created),
-          L"RegCreateKeyExW failed", KELVO_SITE);
+    CheckStatus(
+        ::RegCreateKeyExW(ToHandle(parent), subKey.c_str(), 0, nullptr, options, access, security, &key, &created),
+        L"RegCreateKeyExW failed", KELVO_SITE);
     if (disposition != nullptr)
     {
         *disposition = created;
@@ -106,7 +108,8 @@ void Registry::QueryValue(std::uint64_t key, const std::wstring& name, std::uint
     while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA)
     {
         bytes.resize(size);
-        status = ::RegQueryValueExW(ToHandle(key), name.c_str(), nullptr, &kind, bytes.empty() ? nullptr : bytes.data(), &size);
+        status = ::RegQueryValueExW(ToHandle(key), name.c_str(), nullptr, &kind, bytes.empty() ? nullptr : bytes.data(),
+                                    &size);
         if (status == ERROR_SUCCESS)
         {
             bytes.resize(size);
@@ -122,8 +125,8 @@ void Registry::SetValue(std::uint64_t key, const std::wstring& name, std::uint32
                         const std::vector<unsigned char>& data)
 {
     CheckStatus(::RegSetValueExW(ToHandle(key), name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
-                           static_cast<DWORD>(data.size())),
-          L"RegSetValueExW failed", KELVO_SITE);
+                                 static_cast<DWORD>(data.size())),
+                L"RegSetValueExW failed", KELVO_SITE);
 }
 
 void Registry::EnumerateKey(std::uint64_t key, std::uint32_t index, std::wstring& name, std::uint32_t capacity)
@@ -145,8 +148,8 @@ void Registry::QueryInfoKey(std::uint64_t key, std::uint32_t& subKeyCount, std::
 {
     DWORD subKeys = 0, longestSubKey = 0, values = 0, longestValue = 0;
     CheckStatus(::RegQueryInfoKeyW(ToHandle(key), nullptr, nullptr, nullptr, &subKeys, &longestSubKey, nullptr, &values,
-                             &longestValue, nullptr, nullptr, nullptr),
-          L"RegQueryInfoKeyW failed", KELVO_SITE);
+                                   &longestValue, nullptr, nullptr, nullptr),
+                L"RegQueryInfoKeyW failed", KELVO_SITE);
     subKeyCount = subKeys;
     longestSubKeyName = longestSubKey;
     valueCount = values;

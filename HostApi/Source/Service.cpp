@@ -67,10 +67,10 @@ void Service::ChangeServiceConfiguration(SC_HANDLE service, DWORD serviceType, D
 {
     const std::wstring list = WithListEnd(dependencies);
     CheckBool(::ChangeServiceConfigW(service, serviceType, startType, errorControl, TextOrNull(binaryPath),
-                                 TextOrNull(loadOrderGroup), static_cast<DWORD*>(tag),
-                                 dependencies != nullptr ? list.c_str() : nullptr, TextOrNull(account),
-                                 TextOrNull(password), TextOrNull(displayName)),
-          L"ChangeServiceConfigW failed", KELVO_SITE);
+                                     TextOrNull(loadOrderGroup), static_cast<DWORD*>(tag),
+                                     dependencies != nullptr ? list.c_str() : nullptr, TextOrNull(account),
+                                     TextOrNull(password), TextOrNull(displayName)),
+              L"ChangeServiceConfigW failed", KELVO_SITE);
 }
 
 void Service::ServiceDelete(SC_HANDLE service)
@@ -85,8 +85,9 @@ void Service::ServiceStart(SC_HANDLE service, const std::vector<std::wstring>& a
     {
         pointers.push_back(argument.c_str());
     }
-    CheckBool(::StartServiceW(service, static_cast<DWORD>(pointers.size()), pointers.empty() ? nullptr : pointers.data()),
-          L"StartServiceW failed", KELVO_SITE);
+    CheckBool(
+        ::StartServiceW(service, static_cast<DWORD>(pointers.size()), pointers.empty() ? nullptr : pointers.data()),
+        L"StartServiceW failed", KELVO_SITE);
 }
 
 void Service::Control(SC_HANDLE service, DWORD code, ServiceStatus& status)

@@ -24,7 +24,8 @@ public:
     CryptoProvider(std::nullptr_t) noexcept
     {
     }
-    explicit CryptoProvider(std::shared_ptr<unsigned int> owner) noexcept : std::shared_ptr<unsigned int>(std::move(owner))
+    explicit CryptoProvider(std::shared_ptr<unsigned int> owner) noexcept
+        : std::shared_ptr<unsigned int>(std::move(owner))
     {
     }
 };
