@@ -3,9 +3,13 @@
 //
 #include "JSONSerializer.h"
 
+#include "NodeArena.h"
 #include "StringUtilities.h"
 
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <string>
 #include <utility>
 
@@ -66,6 +70,48 @@ bool IsValueSpace(wchar_t c)
     return IsObjectSpace(c) || c == L'"';
 }
 
+const wchar_t KindCharacters[Kinds] = { L'"', L',', L'{', L'}', L'[', L']', L':' };
+
+// One bit per character of chars[0, count) (count at most 64) for each kind.
+void BlockMasks(const wchar_t* chars, std::size_t count, std::uint64_t* masks)
+{
+#if defined(__SSE2__)
+    static_assert(sizeof(wchar_t) == 2, "UTF-16 code units");
+    if (count == 64)
+    {
+        // Sixteen characters at a time: each kind's two comparisons packed into one byte mask.
+        for (std::size_t kind = 0; kind < Kinds; ++kind)
+        {
+            masks[kind] = 0;
+        }
+        for (std::size_t group = 0; group < 4; ++group)
+        {
+            const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + 16 * group));
+            const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + 16 * group + 8));
+            for (std::size_t kind = 0; kind < Kinds; ++kind)
+            {
+                const __m128i wanted = _mm_set1_epi16(static_cast<short>(KindCharacters[kind]));
+                const __m128i equal = _mm_packs_epi16(_mm_cmpeq_epi16(low, wanted), _mm_cmpeq_epi16(high, wanted));
+                masks[kind] |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(equal))) << (16 * group);
+            }
+        }
+        return;
+    }
+#endif
+    for (std::size_t kind = 0; kind < Kinds; ++kind)
+    {
+        masks[kind] = 0;
+    }
+    for (std::size_t p = 0; p < count; ++p)
+    {
+        const int kind = KindOf(chars[p]);
+        if (kind >= 0)
+        {
+            masks[kind] |= std::uint64_t(1) << p;
+        }
+    }
+}
+
 // Answers "where does this character next occur" in constant time, built in one pass: one
 // 64-bit mask per kind and block of 64 characters, plus the first occurrence at or after each
 // block's start. Also knows the '}' that closes each '{' by depth counting (a '}' with no '{'
@@ -79,27 +125,25 @@ public:
           m_opensBefore(m_blocks, 0)
     {
         std::vector<std::size_t> unclosed;
-        for (std::size_t p = 0; p < text.size(); ++p)
+        for (std::size_t block = 0; block < m_blocks; ++block)
         {
-            if ((p & 63) == 0)
+            const std::size_t start = block * 64;
+            std::uint64_t* masks = &m_masks[block * Kinds];
+            BlockMasks(text.data() + start, text.size() - start < 64 ? text.size() - start : 64, masks);
+            m_opensBefore[block] = m_closing.size();
+            for (std::uint64_t braces = masks[OpenBrace] | masks[CloseBrace]; braces != 0; braces &= braces - 1)
             {
-                m_opensBefore[p >> 6] = m_closing.size();
-            }
-            const int kind = KindOf(text[p]);
-            if (kind < 0)
-            {
-                continue;
-            }
-            m_masks[(p >> 6) * Kinds + static_cast<std::size_t>(kind)] |= std::uint64_t(1) << (p & 63);
-            if (kind == OpenBrace)
-            {
-                unclosed.push_back(m_closing.size());
-                m_closing.push_back(None);
-            }
-            else if (kind == CloseBrace && !unclosed.empty())
-            {
-                m_closing[unclosed.back()] = p;
-                unclosed.pop_back();
+                const unsigned bit = static_cast<unsigned>(__builtin_ctzll(braces));
+                if ((masks[OpenBrace] >> bit) & 1)
+                {
+                    unclosed.push_back(m_closing.size());
+                    m_closing.push_back(None);
+                }
+                else if (!unclosed.empty())
+                {
+                    m_closing[unclosed.back()] = start + bit;
+                    unclosed.pop_back();
+                }
             }
         }
         for (std::size_t block = m_blocks; block-- > 0;)
@@ -112,6 +156,25 @@ public:
                               : m_first[(block + 1) * Kinds + kind];
             }
         }
+    }
+
+    // How many characters of kind lie in [from, end).
+    std::size_t Count(Kind kind, std::size_t from, std::size_t end) const
+    {
+        std::size_t count = 0;
+        for (std::size_t p = from; p < end;)
+        {
+            const std::size_t block = p >> 6;
+            std::uint64_t mask = m_masks[block * Kinds + kind] >> (p & 63);
+            const std::size_t span = 64 - (p & 63);
+            if (end - p < span)
+            {
+                mask &= (std::uint64_t(1) << (end - p)) - 1;
+            }
+            count += static_cast<std::size_t>(__builtin_popcountll(mask));
+            p += span;
+        }
+        return count;
     }
 
     // The first position of kind in [from, end), or None.
@@ -233,6 +296,12 @@ private:
             if (listEnd != None)
             {
                 Node& child = ChildOf(*level.node, name);
+                std::vector<std::wstring>& values = child.getValue();
+                if (values.empty())
+                {
+                    // One allocation for the list (a name that repeats grows as usual).
+                    values.reserve(m_index.Count(Comma, bracket + 1, listEnd) + 1);
+                }
                 for (std::size_t start = bracket + 1;;)
                 {
                     const std::size_t separator = m_index.Find(Comma, start, listEnd);
@@ -265,23 +334,10 @@ private:
     }
 
     // The child of that name, made when there is none.
-    static Node& ChildOf(Node& parent, const std::wstring& name)
+    Node& ChildOf(Node& parent, const std::wstring& name)
     {
-        Node::Children& children = parent.getChildrenNodes();
-        // Members written in key order append at the end without a search.
-        auto found = children.end();
-        if (!children.empty() && !(children.rbegin()->first < name))
-        {
-            found = children.lower_bound(name);
-            if (found != children.end() && found->first == name)
-            {
-                return *found->second;
-            }
-        }
-        auto child = std::make_shared<Node>();
-        child->setKey(name);
-        child->setParentNode(&parent);
-        return *children.emplace_hint(found, name, std::move(child))->second;
+        bool made = false;
+        return m_arena.ChildOf(parent, name, made);
     }
 
     // The text [begin, end) without surrounding space and quotation marks, as a value of node.
@@ -300,6 +356,7 @@ private:
 
     const std::wstring& m_text;
     const TextIndex m_index;
+    NodeArena m_arena;
     std::vector<Level> m_levels;
     std::wstring m_name;
 };
