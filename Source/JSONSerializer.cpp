@@ -6,10 +6,13 @@
 #include "NodeArena.h"
 #include "StringUtilities.h"
 
+#include <algorithm>
 #include <cstdint>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#include <locale>
+#include <ostream>
 #include <string>
 #include <utility>
 
@@ -361,6 +364,122 @@ private:
     std::wstring m_name;
 };
 
+// Gathers the pieces that one call writes, so that the stream is called once for all of them
+// instead of once per piece (each call on a stream costs more than copying a short piece).
+class Output
+{
+public:
+    explicit Output(std::basic_ostream<wchar_t>& stream) : m_stream(stream), m_used(0), m_plain(Unknown)
+    {
+    }
+
+    void Put(wchar_t c)
+    {
+        if (m_used == Capacity)
+        {
+            Flush();
+        }
+        m_buffer[m_used++] = c;
+    }
+
+    void Put(const wchar_t* text, std::size_t count)
+    {
+        if (count > Capacity - m_used)
+        {
+            Flush();
+            if (count > Capacity)
+            {
+                m_stream.write(text, static_cast<std::streamsize>(count));
+                return;
+            }
+        }
+        std::copy(text, text + count, m_buffer + m_used);
+        m_used += count;
+    }
+
+    void Put(const std::wstring& text)
+    {
+        Put(text.data(), text.size());
+    }
+
+    // As the stream's formatted output writes the number: its decimal digits are put here
+    // directly when nothing of the stream's (flags, width, locale) asks for another form.
+    template <typename T>
+    void Number(T value)
+    {
+        if (m_plain == Unknown)
+        {
+            m_plain = PlainDecimal() ? Yes : No;
+        }
+        if (m_plain == No)
+        {
+            Flush();
+            m_stream << value;
+            return;
+        }
+        wchar_t digits[24];
+        wchar_t* first = digits + 24;
+        unsigned __int64 rest = value;
+        do
+        {
+            *--first = static_cast<wchar_t>(L'0' + rest % 10);
+            rest /= 10;
+        } while (rest != 0);
+        Put(first, static_cast<std::size_t>(digits + 24 - first));
+    }
+
+    void Flush()
+    {
+        if (m_used != 0)
+        {
+            m_stream.write(m_buffer, static_cast<std::streamsize>(m_used));
+            m_used = 0;
+        }
+    }
+
+private:
+    static constexpr std::size_t Capacity = 256;
+    enum Answer
+    {
+        Unknown,
+        Yes,
+        No
+    };
+
+    bool PlainDecimal() const
+    {
+        const std::ios_base::fmtflags flags = m_stream.flags();
+        const std::ios_base::fmtflags base = flags & std::ios_base::basefield;
+        return (base == std::ios_base::dec || base == std::ios_base::fmtflags()) &&
+               (flags & (std::ios_base::showpos | std::ios_base::boolalpha)) == std::ios_base::fmtflags() &&
+               m_stream.width() == 0 && m_stream.getloc() == std::locale::classic();
+    }
+
+    std::basic_ostream<wchar_t>& m_stream;
+    wchar_t m_buffer[Capacity];
+    std::size_t m_used;
+    Answer m_plain;
+};
+
+// A comma when one is due, then the member head: "name" : 
+void PutHead(Output& out, bool separator, const std::wstring& name)
+{
+    if (separator)
+    {
+        out.Put(L',');
+    }
+    out.Put(L'"');
+    out.Put(name);
+    out.Put(L"\" : ", 4);
+}
+
+void PutQuoted(Output& out, const std::wstring& value)
+{
+    out.Put(L'"');
+    out.Put(value);
+    out.Put(L'"');
+}
+
 bool ToBool(const std::wstring& text)
 {
     return std::stoi(text, nullptr, 10) != 0;
@@ -422,34 +541,32 @@ void JSONSerializer::Put(const std::wstring& text)
 
 void JSONSerializer::PutMemberStart(const std::wstring& name)
 {
-    if (m_separator)
-    {
-        m_stream->put(L',');
-    }
-    m_stream->put(L'"');
-    Put(name);
-    m_stream->write(L"\" : ", 4);
+    Output out(*m_stream);
+    PutHead(out, m_separator, name);
+    out.Flush();
 }
 
 void JSONSerializer::PutOpening(const std::wstring& name, wchar_t bracket)
 {
+    Output out(*m_stream);
     if (!name.empty())
     {
-        PutMemberStart(name);
+        PutHead(out, m_separator, name);
     }
     else if (m_separator)
     {
-        m_stream->put(L',');
+        out.Put(L',');
     }
-    m_stream->put(bracket);
+    out.Put(bracket);
+    out.Flush();
     m_separator = false;
 }
 
 void JSONSerializer::PutString(const std::wstring& value)
 {
-    m_stream->put(L'"');
-    Put(value);
-    m_stream->put(L'"');
+    Output out(*m_stream);
+    PutQuoted(out, value);
+    out.Flush();
 }
 
 bool JSONSerializer::SetStream(std::basic_iostream<wchar_t>* stream, SerializerType type)
@@ -540,8 +657,10 @@ bool JSONSerializer::ReadList(const std::wstring& name, std::vector<T>& values, 
 template <typename T>
 bool JSONSerializer::WriteNumber(const std::wstring& name, T value)
 {
-    PutMemberStart(name);
-    *m_stream << value;
+    Output out(*m_stream);
+    PutHead(out, m_separator, name);
+    out.Number(value);
+    out.Flush();
     m_separator = true;
     return true;
 }
@@ -553,14 +672,16 @@ bool JSONSerializer::WriteElements(const std::wstring& name, std::vector<T>& val
     {
         return false;
     }
+    Output out(*m_stream);
     for (std::size_t i = 0; i < values.size(); ++i)
     {
         if (i > 0)
         {
-            m_stream->put(L',');
+            out.Put(L',');
         }
-        write(values[i]);
+        write(out, values[i]);
     }
+    out.Flush();
     return EndDataList(name);
 }
 
@@ -578,8 +699,10 @@ bool JSONSerializer::WriteData(const std::wstring& name, std::wstring& value)
     {
         return false;
     }
-    PutMemberStart(name);
-    PutString(value);
+    Output out(*m_stream);
+    PutHead(out, m_separator, name);
+    PutQuoted(out, value);
+    out.Flush();
     m_separator = true;
     return true;
 }
@@ -621,7 +744,7 @@ bool JSONSerializer::WriteList(const std::wstring& name, std::vector<std::wstrin
     {
         return ReadList(name, values, ToText);
     }
-    return WriteElements(name, values, [this](const std::wstring& value) { PutString(value); });
+    return WriteElements(name, values, [](Output& out, const std::wstring& value) { PutQuoted(out, value); });
 }
 
 bool JSONSerializer::WriteList(const std::wstring& name, std::vector<bool>& values)
@@ -634,7 +757,7 @@ bool JSONSerializer::WriteList(const std::wstring& name, std::vector<bool>& valu
     {
         return ReadList(name, values, ToListBool);
     }
-    return WriteElements(name, values, [this](bool value) { *m_stream << value; });
+    return WriteElements(name, values, [](Output& out, bool value) { out.Number(value); });
 }
 
 bool JSONSerializer::WriteList(const std::wstring& name, std::vector<unsigned int>& values)
@@ -647,7 +770,7 @@ bool JSONSerializer::WriteList(const std::wstring& name, std::vector<unsigned in
     {
         return ReadList(name, values, ToUnsigned);
     }
-    return WriteElements(name, values, [this](unsigned int value) { *m_stream << value; });
+    return WriteElements(name, values, [](Output& out, unsigned int value) { out.Number(value); });
 }
 
 bool JSONSerializer::WriteList(const std::wstring& name, std::vector<unsigned __int64>& values)
@@ -660,7 +783,7 @@ bool JSONSerializer::WriteList(const std::wstring& name, std::vector<unsigned __
     {
         return ReadList(name, values, ToUnsigned64);
     }
-    return WriteElements(name, values, [this](unsigned __int64 value) { *m_stream << value; });
+    return WriteElements(name, values, [](Output& out, unsigned __int64 value) { out.Number(value); });
 }
 
 bool JSONSerializer::WriteSerializedData(const std::wstring& name, std::wstring& data)
@@ -669,15 +792,20 @@ bool JSONSerializer::WriteSerializedData(const std::wstring& name, std::wstring&
     {
         return false;
     }
-    PutMemberStart(name);
-    Put(data);
+    Output out(*m_stream);
+    PutHead(out, m_separator, name);
+    out.Put(data);
+    out.Flush();
     m_separator = true;
     return true;
 }
 
 bool JSONSerializer::CheckData(std::wstring& data)
 {
-    if (data.find_first_of(L"{}[]\\") == std::wstring::npos)
+    // A plain loop: find_first_of searches the whole set once per character.
+    if (std::none_of(data.begin(), data.end(), [](wchar_t c) {
+            return c == L'{' || c == L'}' || c == L'[' || c == L']' || c == L'\\';
+        }))
     {
         return true; // the common case: nothing to clean
     }
