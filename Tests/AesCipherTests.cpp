@@ -152,6 +152,17 @@ TEST(AesCipher, MatchesAPlainCfb1LoopAndKeepsItsFixedCipherTexts)
     }
 }
 
+// From 16 KiB on, Decrypt looks the block function up in tables of its own, built per call.
+TEST(AesCipher, LongBuffersDecryptAsThePlainLoop)
+{
+    for (const Bytes& key : { Bytes(), Sequence(32, 0xF0, 7) })
+    {
+        AesCipher cipher(key);
+        const Bytes cipherText = Sequence(16384 + 5, 0x41, 3);
+        EXPECT_EQ(ReferenceCfb1(key, cipherText, true), Decrypted(cipher, cipherText)) << key.size() << "-byte key";
+    }
+}
+
 TEST(AesCipher, EachCallStartsAfreshAndKeepsTheLength)
 {
     AesCipher cipher(Sequence(16, 3));
