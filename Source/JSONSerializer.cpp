@@ -4,7 +4,6 @@
 #include "JSONSerializer.h"
 
 #include "NodeArena.h"
-#include "StringUtilities.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -12,8 +11,10 @@
 #include <emmintrin.h>
 #endif
 #include <locale>
+#include <new>
 #include <ostream>
 #include <string>
+#include <typeinfo>
 #include <utility>
 
 namespace Kelvo {
@@ -116,15 +117,15 @@ void BlockMasks(const wchar_t* chars, std::size_t count, std::uint64_t* masks)
 }
 
 // Answers "where does this character next occur" in constant time, built in one pass: one
-// 64-bit mask per kind and block of 64 characters, plus the first occurrence at or after each
-// block's start. Also knows the '}' that closes each '{' by depth counting (a '}' with no '{'
+// 64-bit mask per kind and block of 64 characters, plus the next block (at or after each block)
+// that holds the kind at all. Also knows the '}' that closes each '{' by depth counting (a '}' with no '{'
 // open is skipped): the reader's brace-matching loop, which pairs the k-th '}' after a '{' with
 // it once the (k+1)-th '{' lies behind that '}', finds exactly this one.
 class TextIndex
 {
 public:
     explicit TextIndex(const std::wstring& text)
-        : m_blocks((text.size() + 63) / 64), m_masks(m_blocks * Kinds, 0), m_first((m_blocks + 1) * Kinds, None),
+        : m_blocks(Blocks(text)), m_masks(m_blocks * Kinds, 0), m_nextBlock((m_blocks + 1) * Kinds, NoBlock),
           m_opensBefore(m_blocks, 0)
     {
         std::vector<std::size_t> unclosed;
@@ -153,10 +154,9 @@ public:
         {
             for (std::size_t kind = 0; kind < Kinds; ++kind)
             {
-                const std::uint64_t mask = m_masks[block * Kinds + kind];
-                m_first[block * Kinds + kind] =
-                    mask != 0 ? block * 64 + static_cast<std::size_t>(__builtin_ctzll(mask))
-                              : m_first[(block + 1) * Kinds + kind];
+                m_nextBlock[block * Kinds + kind] = m_masks[block * Kinds + kind] != 0
+                                                        ? static_cast<std::uint32_t>(block)
+                                                        : m_nextBlock[(block + 1) * Kinds + kind];
             }
         }
     }
@@ -189,8 +189,16 @@ public:
         }
         const std::size_t block = from >> 6;
         const std::uint64_t mask = m_masks[block * Kinds + kind] >> (from & 63);
-        const std::size_t found =
-            mask != 0 ? from + static_cast<std::size_t>(__builtin_ctzll(mask)) : m_first[(block + 1) * Kinds + kind];
+        std::size_t found = from + static_cast<std::size_t>(__builtin_ctzll(mask | (std::uint64_t(1) << 63)));
+        if (mask == 0)
+        {
+            const std::uint32_t next = m_nextBlock[(block + 1) * Kinds + kind];
+            if (next == NoBlock)
+            {
+                return None;
+            }
+            found = std::size_t(next) * 64 + static_cast<std::size_t>(__builtin_ctzll(m_masks[next * Kinds + kind]));
+        }
         return found < end ? found : None;
     }
 
@@ -203,9 +211,22 @@ public:
     }
 
 private:
+    static constexpr std::uint32_t NoBlock = 0xFFFFFFFF;
+
+    // Block numbers are kept in 32 bits (half the index), enough for 274 billion characters.
+    static std::size_t Blocks(const std::wstring& text)
+    {
+        const std::size_t blocks = (text.size() + 63) / 64;
+        if (blocks >= NoBlock)
+        {
+            throw std::bad_alloc();
+        }
+        return blocks;
+    }
+
     std::size_t m_blocks;
-    std::vector<std::uint64_t> m_masks;     // [block * Kinds + kind]
-    std::vector<std::size_t> m_first;       // [block * Kinds + kind], one row more than blocks
+    std::vector<std::uint64_t> m_masks;      // [block * Kinds + kind]
+    std::vector<std::uint32_t> m_nextBlock;  // [block * Kinds + kind], one row more than blocks
     std::vector<std::size_t> m_opensBefore; // '{' before each block
     std::vector<std::size_t> m_closing;     // per '{' in text order
 };
@@ -215,13 +236,16 @@ private:
 class MemberReader
 {
 public:
-    explicit MemberReader(const std::wstring& text) : m_text(text), m_index(text)
+    // The members in text[begin, end). The index covers all of text: braces outside the range
+    // pair only with each other or with none, never with braces inside it.
+    MemberReader(const std::wstring& text, std::size_t begin, std::size_t end)
+        : m_text(text), m_index(text), m_begin(begin), m_end(end)
     {
     }
 
     void Read(Node& node)
     {
-        m_levels.push_back(Level{ 0, m_text.size(), 0, &node });
+        m_levels.push_back(Level{ m_begin, m_end, m_begin, &node });
         while (!m_levels.empty())
         {
             if (!NextMember())
@@ -359,6 +383,8 @@ private:
 
     const std::wstring& m_text;
     const TextIndex m_index;
+    const std::size_t m_begin;
+    const std::size_t m_end;
     NodeArena m_arena;
     std::vector<Level> m_levels;
     std::wstring m_name;
@@ -849,9 +875,27 @@ bool JSONSerializer::DeserializeToTree(const std::wstring& text, Tree& tree)
         return false;
     }
     // Nothing lies between a last '}' that comes before the first '{'.
-    std::wstring inner = close > open ? text.substr(open + 1, close - open - 1) : std::wstring();
-    StringUtilities::Trim(inner, L" \n\t");
-    return DeserializeToSubTree(inner, tree);
+    std::size_t begin = open + 1;
+    std::size_t end = close > open ? close : begin;
+    while (begin < end && IsObjectSpace(text[begin]))
+    {
+        ++begin;
+    }
+    while (end > begin && IsObjectSpace(text[end - 1]))
+    {
+        --end;
+    }
+    if (typeid(*this) != typeid(JSONSerializer))
+    {
+        // A derived class may read the text between the braces in its own way.
+        return DeserializeToSubTree(text.substr(begin, end - begin), tree);
+    }
+    // This class's own DeserializeToSubTree, without copying the text between the braces.
+    if (tree.CheckPositionIterator())
+    {
+        MemberReader(text, begin, end).Read(*tree.GetActualNode());
+    }
+    return true;
 }
 
 bool JSONSerializer::DeserializeToSubTree(const std::wstring& text, Tree& tree)
@@ -860,7 +904,7 @@ bool JSONSerializer::DeserializeToSubTree(const std::wstring& text, Tree& tree)
     // neither time nor stack depth grows with the nesting.
     if (tree.CheckPositionIterator())
     {
-        MemberReader(text).Read(*tree.GetActualNode());
+        MemberReader(text, 0, text.size()).Read(*tree.GetActualNode());
     }
     return true;
 }
