@@ -18,6 +18,8 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +29,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Kelvo::Utilities;
@@ -229,14 +232,48 @@ double HeapFloor(const std::vector<std::size_t>& sizes)
         });
     });
 }
-// Private bytes the process has committed now and at its peak.
+
+// Private bytes the process has committed now and at its peak. Wine reports no PrivateUsage (the
+// page-file figures count the same committed private pages), and its peak is only the current
+// figure, so a watcher thread samples the figure while a reader runs.
 std::pair<std::size_t, std::size_t> PrivateBytes()
 {
     PROCESS_MEMORY_COUNTERS counters{};
     ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
-    // Wine reports no PrivateUsage; the page-file figures count the same committed private pages.
     return { counters.PagefileUsage, counters.PeakPagefileUsage };
 }
+
+class PeakWatcher
+{
+public:
+    PeakWatcher() : m_peak(PrivateBytes().second), m_stop(false), m_thread([this] { Watch(); })
+    {
+    }
+
+    // The highest figure seen or reported up to now; the watcher stops.
+    std::size_t Stop()
+    {
+        m_stop = true;
+        m_thread.join();
+        const auto now = PrivateBytes();
+        return std::max({ m_peak.load(), now.first, now.second });
+    }
+
+private:
+    void Watch()
+    {
+        while (!m_stop)
+        {
+            const auto now = PrivateBytes();
+            m_peak = std::max({ m_peak.load(), now.first, now.second });
+            std::this_thread::yield();
+        }
+    }
+
+    std::atomic<std::size_t> m_peak;
+    std::atomic<bool> m_stop;
+    std::thread m_thread;
+};
 
 // The file's content as elements of T, taking no more memory than the content itself.
 template <typename T>
@@ -274,6 +311,7 @@ int PeakChild(const char* reader, const char* inputPath, const char* resultPath)
     const std::basic_string<std::size_t> sizes = floor ? Load<std::size_t>(inputPath) : std::basic_string<std::size_t>();
     std::vector<void*> blocks(sizes.size());
     const auto before = PrivateBytes();
+    PeakWatcher watcher;
     std::shared_ptr<void> result;
     if (floor)
     {
@@ -296,13 +334,13 @@ int PeakChild(const char* reader, const char* inputPath, const char* resultPath)
         result = document;
     }
 #endif
-    const auto after = PrivateBytes();
+    const std::size_t peak = watcher.Stop();
     FILE* out = std::fopen(resultPath, "w");
     if (out == nullptr)
     {
         return 1;
     }
-    std::fprintf(out, "%zu %zu\n", before.first, after.second);
+    std::fprintf(out, "%zu %zu\n", before.first, peak);
     std::fclose(out);
     return 0;
 }
@@ -354,39 +392,50 @@ Peak MeasurePeak(const char* reader, const T* data, std::size_t count)
     return peak;
 }
 
-// Best of three, in milliseconds, of timed on a fresh copy of tree each time.
-double OnFreshCopies(Tree& tree, const std::function<void(std::shared_ptr<Tree>&)>& timed)
+// Best of three, in milliseconds, of timed, each run after an untimed prepare.
+double Timed(const std::function<void()>& prepare, const std::function<void()>& timed)
 {
     double best = 1e300;
     for (int i = 0; i < 3; ++i)
     {
-        auto target = std::make_shared<Tree>(tree);
+        prepare();
         const auto start = std::chrono::steady_clock::now();
-        timed(target);
+        timed();
         const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
         best = elapsed.count() < best ? elapsed.count() : best;
     }
     return best;
 }
 
-// Nanoseconds per node of the tree operations readers and writers lean on. The tree: the root,
-// groups of 1,000 nodes below it, one value on each node of a group.
+// Nanoseconds per node of the tree operations readers and writers lean on, on two shapes: wide
+// (the root, groups of 1,000 nodes below it, one value on each node of a group) and deep (a
+// chain, one node per level).
 void TreeOperations()
 {
-    std::printf("\nTree operations, ns per node, best of 3 (the root, groups of 1,000 nodes, one value each)\n");
-    std::printf("%-40s %12s %12s %22s\n", "operation", "100,000", "1,000,000", "1,000,000 / 100,000");
+    std::printf("\nTree operations, ns per node, best of 3\n");
+    std::printf("%-44s %12s %12s %22s\n", "operation", "100,000", "1,000,000", "1,000,000 / 100,000");
     struct Line
     {
         const char* name;
         double perNode[2];
     };
-    std::vector<Line> lines{ { "AppendChild(key)", {} },          { "Down(key), Up()", {} },
-                             { "Down(key), AddValue, Up()", {} }, { "copy: Tree(Tree&)", {} },
-                             { "compare: CompareTrees", {} },     { "destroy: ~Tree", {} } };
+    std::vector<Line> lines{ { "wide: AppendChild(key)", {} },
+                             { "wide: Down(key), Up()", {} },
+                             { "wide: Down(key), AddValue, Up()", {} },
+                             { "wide: copy, Tree(Tree&)", {} },
+                             { "wide: compare, CompareTrees", {} },
+                             { "wide: destroy, ~Tree", {} },
+                             { "deep: AppendChild(key), Down(key)", {} },
+                             { "deep: Up()", {} },
+                             { "deep: Down()", {} },
+                             { "deep: copy, Tree(Tree&)", {} },
+                             { "deep: compare, CompareTrees", {} },
+                             { "deep: destroy, ~Tree", {} } };
     const std::size_t group = 1000;
     for (std::size_t column = 0; column < 2; ++column)
     {
         const std::size_t nodes = column == 0 ? 100000 : 1000000;
+        const auto perNode = [nodes](double milliseconds) { return milliseconds * 1e6 / static_cast<double>(nodes); };
         std::vector<std::wstring> groups;
         std::vector<std::wstring> keys;
         for (std::size_t g = 0; g < nodes / group; ++g)
@@ -399,7 +448,7 @@ void TreeOperations()
         }
         const std::wstring value = L"a value";
         auto tree = std::make_shared<Tree>();
-        // Visits every node below the groups once, the cursor on its group.
+        // Visits every node of every group once, the cursor on its group.
         const auto pass = [&](Tree& target, const std::function<void(Tree&, const std::wstring&)>& visit) {
             for (const std::wstring& name : groups)
             {
@@ -411,44 +460,75 @@ void TreeOperations()
                 target.Up();
             }
         };
-        const auto perNode = [nodes](double milliseconds) { return milliseconds * 1e6 / static_cast<double>(nodes); };
-        lines[0].perNode[column] = perNode(Milliseconds([&] {
+        const auto fresh = [&tree] {
+            tree.reset();
             tree = std::make_shared<Tree>();
+        };
+        lines[0].perNode[column] = perNode(Timed(fresh, [&] {
             for (const std::wstring& name : groups)
             {
                 tree->AppendChild(name);
             }
             pass(*tree, [](Tree& target, const std::wstring& key) { target.AppendChild(key); });
-            return std::shared_ptr<void>();
         }));
-        lines[1].perNode[column] = perNode(Milliseconds([&] {
+        lines[1].perNode[column] = perNode(Timed([] {}, [&] {
             pass(*tree, [](Tree& target, const std::wstring& key) { target.Down(key), target.Up(); });
-            return std::shared_ptr<void>();
         }));
-        // Values go to a fresh copy each round, so that every node ends with one value.
-        std::shared_ptr<Tree> valued;
-        lines[2].perNode[column] = perNode(OnFreshCopies(*tree, [&](std::shared_ptr<Tree>& target) {
-            pass(*target, [&value](Tree& t, const std::wstring& key) { t.Down(key), t.AddValue(value), t.Up(); });
-            valued = target;
+        // The values go to a fresh copy each round, so that every node ends with one value.
+        Tree bare(*tree);
+        lines[2].perNode[column] = perNode(Timed([&] { tree = std::make_shared<Tree>(bare); }, [&] {
+            pass(*tree, [&value](Tree& t, const std::wstring& key) { t.Down(key), t.AddValue(value), t.Up(); });
         }));
-        tree = valued;
-        std::shared_ptr<Tree> copy;
-        lines[3].perNode[column] = perNode(Milliseconds([&] {
-            copy = std::make_shared<Tree>(*tree);
-            return std::shared_ptr<void>();
-        }));
-        lines[4].perNode[column] = perNode(Milliseconds([&] {
-            if (!tree->CompareTrees(*copy))
+
+        auto chain = std::make_shared<Tree>();
+        const auto freshChain = [&chain] {
+            chain.reset();
+            chain = std::make_shared<Tree>();
+        };
+        lines[6].perNode[column] = perNode(Timed(freshChain, [&] {
+            for (std::size_t level = 0; level < nodes; ++level)
             {
-                std::printf("the copy differs\n");
+                chain->AppendChild(keys[level % group]);
+                chain->Down(keys[level % group]);
             }
-            return std::shared_ptr<void>();
         }));
-        lines[5].perNode[column] = perNode(OnFreshCopies(*tree, [](std::shared_ptr<Tree>& target) { target.reset(); }));
+        const auto toBottom = [&chain] {
+            chain->GotoRootNode();
+            while (chain->Down())
+            {
+            }
+        };
+        lines[7].perNode[column] = perNode(Timed(toBottom, [&chain] {
+            while (chain->Up())
+            {
+            }
+        }));
+        lines[8].perNode[column] = perNode(Timed([&chain] { chain->GotoRootNode(); }, [&chain] {
+            while (chain->Down())
+            {
+            }
+        }));
+
+        for (std::size_t shape = 0; shape < 2; ++shape)
+        {
+            Tree& original = shape == 0 ? *tree : *chain;
+            std::shared_ptr<Tree> copy;
+            const auto noCopy = [&copy] { copy.reset(); };
+            lines[shape * 6 + 3].perNode[column] =
+                perNode(Timed(noCopy, [&] { copy = std::make_shared<Tree>(original); }));
+            lines[shape * 6 + 4].perNode[column] = perNode(Timed([] {}, [&] {
+                if (!original.CompareTrees(*copy))
+                {
+                    std::printf("the copy differs\n");
+                }
+            }));
+            lines[shape * 6 + 5].perNode[column] = perNode(
+                Timed([&] { copy = std::make_shared<Tree>(original); }, [&copy] { copy.reset(); }));
+        }
     }
     for (const Line& line : lines)
     {
-        std::printf("%-40s %12.1f %12.1f %22.2f\n", line.name, line.perNode[0], line.perNode[1],
+        std::printf("%-44s %12.1f %12.1f %22.2f\n", line.name, line.perNode[0], line.perNode[1],
                     line.perNode[1] / line.perNode[0]);
     }
 }
@@ -518,7 +598,8 @@ int main(int argc, char** argv)
     }
 
     std::printf("\nPeak private bytes of reading the 16 MiB documents, MB above what the process held with the\n"
-                "document loaded (PeakPagefileUsage of a child run per reader); heap floor: the tree's heap blocks alone\n");
+                "document loaded (PagefileUsage sampled through the read, in a child run per reader); heap floor:\n"
+                "the tree's heap blocks alone\n");
     std::printf("%-26s %10s %12s %10s %12s %14s %18s\n", "shape", "ours", "RapidJSON", "ours/Rapid", "heap floor",
                 "ours process", "RapidJSON process");
     for (std::size_t i = 0; i < shapes.size(); ++i)
