@@ -200,12 +200,14 @@ void AesCipher::Decrypt(std::vector<unsigned char>& data)
     using Bits = unsigned int[Twofish::WideLanes];
     if (data.size() < PairTablesFrom)
     {
-        DecryptBytes(feedback, data, [&cipher](const Registers& in, Bits& bits) { cipher.FirstBitsInterleaved(in, bits); });
+        DecryptBytes(feedback, data,
+                     [&cipher](const Registers& in, Bits& bits) { cipher.FirstBitsInterleaved(in, bits); });
         return;
     }
     const Twofish::PairTables tables(cipher);
-    DecryptBytes(feedback, data,
-                 [&cipher, &tables](const Registers& in, Bits& bits) { cipher.FirstBitsInterleaved(tables, in, bits); });
+    DecryptBytes(feedback, data, [&cipher, &tables](const Registers& in, Bits& bits) {
+        cipher.FirstBitsInterleaved(tables, in, bits);
+    });
 }
 
 } // namespace Utilities

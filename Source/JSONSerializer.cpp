@@ -96,7 +96,8 @@ void BlockMasks(const wchar_t* chars, std::size_t count, std::uint64_t* masks)
             {
                 const __m128i wanted = _mm_set1_epi16(static_cast<short>(KindCharacters[kind]));
                 const __m128i equal = _mm_packs_epi16(_mm_cmpeq_epi16(low, wanted), _mm_cmpeq_epi16(high, wanted));
-                masks[kind] |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(equal))) << (16 * group);
+                const auto bits = static_cast<unsigned>(_mm_movemask_epi8(equal));
+                masks[kind] |= static_cast<std::uint64_t>(bits) << (16 * group);
             }
         }
         return;
@@ -118,9 +119,9 @@ void BlockMasks(const wchar_t* chars, std::size_t count, std::uint64_t* masks)
 
 // Answers "where does this character next occur" in constant time, built in one pass: one
 // 64-bit mask per kind and block of 64 characters, plus the next block (at or after each block)
-// that holds the kind at all. Also knows the '}' that closes each '{' by depth counting (a '}' with no '{'
-// open is skipped): the reader's brace-matching loop, which pairs the k-th '}' after a '{' with
-// it once the (k+1)-th '{' lies behind that '}', finds exactly this one.
+// that holds the kind at all. Also knows the '}' that closes each '{' by depth counting (a '}'
+// with no '{' open is skipped): the reader's brace-matching loop, which pairs the k-th '}' after
+// a '{' with it once the (k+1)-th '{' lies behind that '}', finds exactly this one.
 class TextIndex
 {
 public:

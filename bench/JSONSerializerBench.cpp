@@ -308,7 +308,8 @@ int PeakChild(const char* reader, const char* inputPath, const char* resultPath)
 {
     const bool floor = std::strcmp(reader, "floor") == 0;
     const std::wstring text = floor ? std::wstring() : Load<wchar_t>(inputPath);
-    const std::basic_string<std::size_t> sizes = floor ? Load<std::size_t>(inputPath) : std::basic_string<std::size_t>();
+    const std::basic_string<std::size_t> sizes =
+        floor ? Load<std::size_t>(inputPath) : std::basic_string<std::size_t>();
     std::vector<void*> blocks(sizes.size());
     const auto before = PrivateBytes();
     PeakWatcher watcher;
@@ -605,9 +606,9 @@ int main(int argc, char** argv)
     for (std::size_t i = 0; i < shapes.size(); ++i)
     {
         const Peaks& p = peaks[i];
+        const double ratio = p.rapid.aboveDocumentMB > 0 ? p.ours.aboveDocumentMB / p.rapid.aboveDocumentMB : 0.0;
         std::printf("%-26s %10.1f %12.1f %10.1f %12.1f %14.1f %18.1f\n", shapes[i].name, p.ours.aboveDocumentMB,
-                    p.rapid.aboveDocumentMB, p.rapid.aboveDocumentMB > 0 ? p.ours.aboveDocumentMB / p.rapid.aboveDocumentMB : 0.0,
-                    p.floor.aboveDocumentMB, p.ours.processMB, p.rapid.processMB);
+                    p.rapid.aboveDocumentMB, ratio, p.floor.aboveDocumentMB, p.ours.processMB, p.rapid.processMB);
     }
 
     TreeOperations();
