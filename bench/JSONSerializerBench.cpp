@@ -7,7 +7,7 @@
 // the 16 MiB documents, each reader measured in a child run of this program so that peaks do not
 // mix. Then the tree operations readers and writers lean on, per node, at 100,000 and 1,000,000
 // nodes, and writing a document of many small members. Run by hand:
-// build/mingw-x64/bin/JSONSerializerBench.exe under Wine.
+// build/mingw-x64/bin/JSONSerializerBench.exe [reading|tree|writing] under Wine.
 //
 #include <JSONSerializer.h>
 
@@ -534,14 +534,9 @@ void TreeOperations()
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// Reading, against RapidJSON, in time and in memory.
+void Reading()
 {
-    if (argc == 5 && std::strcmp(argv[1], "--peak") == 0)
-    {
-        return PeakChild(argv[2], argv[3], argv[4]);
-    }
     struct Shape
     {
         const char* name;
@@ -610,9 +605,10 @@ int main(int argc, char** argv)
         std::printf("%-26s %10.1f %12.1f %10.1f %12.1f %14.1f %18.1f\n", shapes[i].name, p.ours.aboveDocumentMB,
                     p.rapid.aboveDocumentMB, ratio, p.floor.aboveDocumentMB, p.ours.processMB, p.rapid.processMB);
     }
+}
 
-    TreeOperations();
-
+void Writing()
+{
     // Writing: the members are made beforehand, so that only the serializer is timed.
     std::printf("\nWriting about 16 MiB of small members into a std::wstringstream, best of 3\n");
     const std::size_t members = 16 * MiB / 60;
@@ -642,6 +638,30 @@ int main(int argc, char** argv)
         });
         std::printf("%-26s %10.1f ms %9.1f MB/s\n", kind == 0 ? "string members" : "number members", ms,
                     MBs(characters, ms));
+    }
+}
+
+} // namespace
+
+// With an argument (reading, tree or writing) only that part runs.
+int main(int argc, char** argv)
+{
+    if (argc == 5 && std::strcmp(argv[1], "--peak") == 0)
+    {
+        return PeakChild(argv[2], argv[3], argv[4]);
+    }
+    const std::string only = argc > 1 ? argv[1] : "";
+    if (only.empty() || only == "reading")
+    {
+        Reading();
+    }
+    if (only.empty() || only == "tree")
+    {
+        TreeOperations();
+    }
+    if (only.empty() || only == "writing")
+    {
+        Writing();
     }
     return 0;
 }
