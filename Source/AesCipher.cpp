@@ -7,6 +7,7 @@
 #include "Twofish.h"
 
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -198,16 +199,27 @@ void AesCipher::Decrypt(std::vector<unsigned char>& data)
     FeedbackRegister feedback(m_state->initialVector);
     using Registers = Twofish::Block[Twofish::WideLanes];
     using Bits = unsigned int[Twofish::WideLanes];
-    if (data.size() < PairTablesFrom)
+    std::unique_ptr<const Twofish::PairTables> tables;
+    if (data.size() >= PairTablesFrom)
     {
-        DecryptBytes(feedback, data,
-                     [&cipher](const Registers& in, Bits& bits) { cipher.FirstBitsInterleaved(in, bits); });
+        try
+        {
+            tables.reset(new Twofish::PairTables(cipher));
+        }
+        catch (const std::bad_alloc&)
+        {
+            // Decrypt does not throw: without memory for the tables it runs on the key's own.
+        }
+    }
+    if (tables)
+    {
+        DecryptBytes(feedback, data, [&cipher, &tables](const Registers& in, Bits& bits) {
+            cipher.FirstBitsInterleaved(*tables, in, bits);
+        });
         return;
     }
-    const Twofish::PairTables tables(cipher);
-    DecryptBytes(feedback, data, [&cipher, &tables](const Registers& in, Bits& bits) {
-        cipher.FirstBitsInterleaved(tables, in, bits);
-    });
+    DecryptBytes(feedback, data,
+                 [&cipher](const Registers& in, Bits& bits) { cipher.FirstBitsInterleaved(in, bits); });
 }
 
 } // namespace Utilities
