@@ -7,7 +7,8 @@
 // the 16 MiB documents, each reader measured in a child run of this program so that peaks do not
 // mix. Then the tree operations readers and writers lean on, per node, at 100,000 and 1,000,000
 // nodes, and writing a document of many small members. Run by hand:
-// build/mingw-x64/bin/JSONSerializerBench.exe [reading|tree|writing] under Wine.
+// build/mingw-x64/bin/JSONSerializerBench.exe [reading|tree|writing] under Wine; each part runs in a
+// child run of its own.
 //
 #include <JSONSerializer.h>
 
@@ -352,6 +353,31 @@ struct Peak
     double processMB;       // the whole process's peak
 };
 
+// Runs this program with arguments as a child, which writes to this program's output, and waits
+// for it.
+bool RunChild(const std::string& arguments)
+{
+    char program[MAX_PATH];
+    ::GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string command = std::string("\"") + program + "\" " + arguments;
+    std::fflush(stdout);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+    {
+        return false;
+    }
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return true;
+}
+
 // Runs this program as a child that reads the count elements at data with one reader.
 template <typename T>
 Peak MeasurePeak(const char* reader, const T* data, std::size_t count)
@@ -364,19 +390,9 @@ Peak MeasurePeak(const char* reader, const T* data, std::size_t count)
     ::GetTempFileNameA(directory, "kjr", 0, resultPath);
     Save(documentPath, data, count);
 
-    char program[MAX_PATH];
-    ::GetModuleFileNameA(nullptr, program, MAX_PATH);
-    std::string command =
-        std::string("\"") + program + "\" --peak " + reader + " \"" + documentPath + "\" \"" + resultPath + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
     Peak peak{ 0, 0 };
-    if (::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (RunChild(std::string("--peak ") + reader + " \"" + documentPath + "\" \"" + resultPath + "\""))
     {
-        ::WaitForSingleObject(process.hProcess, INFINITE);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
         std::size_t before = 0;
         std::size_t top = 0;
         if (FILE* result = std::fopen(resultPath, "r"))
@@ -643,23 +659,28 @@ void Writing()
 
 } // namespace
 
-// With an argument (reading, tree or writing) only that part runs.
+// With an argument (reading, tree or writing) only that part runs; without one, each part runs
+// in a child run of its own, so that no part finds the heap as the one before left it.
 int main(int argc, char** argv)
 {
     if (argc == 5 && std::strcmp(argv[1], "--peak") == 0)
     {
         return PeakChild(argv[2], argv[3], argv[4]);
     }
-    const std::string only = argc > 1 ? argv[1] : "";
-    if (only.empty() || only == "reading")
+    const std::string part = argc > 1 ? argv[1] : "";
+    if (part.empty())
+    {
+        return RunChild("reading") && RunChild("tree") && RunChild("writing") ? 0 : 1;
+    }
+    if (part == "reading")
     {
         Reading();
     }
-    if (only.empty() || only == "tree")
+    else if (part == "tree")
     {
         TreeOperations();
     }
-    if (only.empty() || only == "writing")
+    else if (part == "writing")
     {
         Writing();
     }
