@@ -1,9 +1,10 @@
 #include "AesCipher.h"
 
 #include "Internal/HexText.h"
-#include "Twofish.h"
+#include "Internal/Twofish.h"
 
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -72,10 +73,39 @@ private:
     std::uint64_t m_low;
 };
 
-// The bit that CFB-1 combines with the data: the most significant bit of the first output byte.
-inline unsigned int KeyStreamBit(const Twofish::Block& output)
+// From this many bytes on, Decrypt builds the tables that look g up two bytes at a time: below
+// it, building them takes longer than they save.
+constexpr std::size_t PairTablesFrom = 16384;
+
+// Deciphers data in place. The ciphertext fixes every register state in advance, so the block
+// operations of a byte's eight bits are independent and run interleaved; firstBits makes the
+// key-stream bits of eight register states.
+template <typename FirstBits>
+void DecryptBytes(FeedbackRegister& feedback, std::vector<unsigned char>& data, FirstBits firstBits)
 {
-    return (output[0] >> 7) & 1u;
+    constexpr int Lanes = static_cast<int>(Twofish::WideLanes);
+    static_assert(8 % Lanes == 0, "a byte holds whole groups of bits");
+    for (unsigned char& byte : data)
+    {
+        const unsigned int cipherByte = byte;
+        unsigned int keyStream = 0;
+        for (int group = 8 - Lanes; group >= 0; group -= Lanes)
+        {
+            Twofish::Block registers[Lanes];
+            unsigned int bits[Lanes];
+            for (int lane = 0; lane < Lanes; ++lane)
+            {
+                registers[lane] = feedback.AsBlock();
+                feedback.Shift((cipherByte >> (group + Lanes - 1 - lane)) & 1u);
+            }
+            firstBits(registers, bits);
+            for (int lane = 0; lane < Lanes; ++lane)
+            {
+                keyStream |= bits[lane] << (group + Lanes - 1 - lane);
+            }
+        }
+        byte = static_cast<unsigned char>(cipherByte ^ keyStream);
+    }
 }
 
 } // namespace
@@ -152,7 +182,7 @@ void AesCipher::Encrypt(std::vector<unsigned char>& data)
         unsigned int result = 0;
         for (int bit = 7; bit >= 0; --bit)
         {
-            const unsigned int cipherBit = ((byte >> bit) & 1u) ^ KeyStreamBit(cipher.Encrypt(feedback.AsBlock()));
+            const unsigned int cipherBit = ((byte >> bit) & 1u) ^ cipher.FirstBit(feedback.AsBlock());
             result |= cipherBit << bit;
             feedback.Shift(cipherBit);
         }
@@ -164,31 +194,29 @@ void AesCipher::Decrypt(std::vector<unsigned char>& data)
 {
     const Twofish& cipher = m_state->Rekeyed();
     FeedbackRegister feedback(m_state->initialVector);
-    // The ciphertext fixes every register state in advance, so independent block operations can
-    // run interleaved: one group of Lanes bits at a time.
-    constexpr std::size_t Lanes = Twofish::Lanes;
-    static_assert(8 % Lanes == 0, "a byte holds whole groups of bits");
-    for (unsigned char& byte : data)
+    using Registers = Twofish::Block[Twofish::WideLanes];
+    using Bits = unsigned int[Twofish::WideLanes];
+    std::unique_ptr<const Twofish::PairTables> tables;
+    if (data.size() >= PairTablesFrom)
     {
-        const unsigned int cipherByte = byte;
-        unsigned int result = 0;
-        for (int group = 8 - static_cast<int>(Lanes); group >= 0; group -= static_cast<int>(Lanes))
+        try
         {
-            Twofish::Block registers[Lanes];
-            Twofish::Block outputs[Lanes];
-            for (std::size_t lane = 0; lane < Lanes; ++lane)
-            {
-                registers[lane] = feedback.AsBlock();
-                feedback.Shift((cipherByte >> (group + static_cast<int>(Lanes - 1 - lane))) & 1u);
-            }
-            cipher.EncryptInterleaved(registers, outputs);
-            for (std::size_t lane = 0; lane < Lanes; ++lane)
-            {
-                result |= KeyStreamBit(outputs[lane]) << (group + static_cast<int>(Lanes - 1 - lane));
-            }
+            tables.reset(new Twofish::PairTables(cipher));
         }
-        byte = static_cast<unsigned char>(cipherByte ^ result);
+        catch (const std::bad_alloc&)
+        {
+            // Decrypt does not throw: without memory for the tables it runs on the key's own.
+        }
     }
+    if (tables)
+    {
+        DecryptBytes(feedback, data, [&cipher, &tables](const Registers& in, Bits& bits) {
+            cipher.FirstBitsInterleaved(*tables, in, bits);
+        });
+        return;
+    }
+    DecryptBytes(feedback, data,
+                 [&cipher](const Registers& in, Bits& bits) { cipher.FirstBitsInterleaved(in, bits); });
 }
 
 } // namespace Utilities

@@ -1,9 +1,17 @@
 #include "JSONSerializer.h"
 
-#include "StringUtilities.h"
+#include "Internal/NodeArena.h"
 
+#include <algorithm>
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <locale>
+#include <new>
+#include <ostream>
 #include <string>
+#include <typeinfo>
 #include <utility>
 
 namespace Kelvo {
@@ -63,52 +71,111 @@ bool IsValueSpace(wchar_t c)
     return IsObjectSpace(c) || c == L'"';
 }
 
+const wchar_t KindCharacters[Kinds] = { L'"', L',', L'{', L'}', L'[', L']', L':' };
+
+// One bit per character of chars[0, count) (count at most 64) for each kind.
+void BlockMasks(const wchar_t* chars, std::size_t count, std::uint64_t* masks)
+{
+#if defined(__SSE2__)
+    static_assert(sizeof(wchar_t) == 2, "UTF-16 code units");
+    if (count == 64)
+    {
+        // Sixteen characters at a time: each kind's two comparisons packed into one byte mask.
+        for (std::size_t kind = 0; kind < Kinds; ++kind)
+        {
+            masks[kind] = 0;
+        }
+        for (std::size_t group = 0; group < 4; ++group)
+        {
+            const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + 16 * group));
+            const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + 16 * group + 8));
+            for (std::size_t kind = 0; kind < Kinds; ++kind)
+            {
+                const __m128i wanted = _mm_set1_epi16(static_cast<short>(KindCharacters[kind]));
+                const __m128i equal = _mm_packs_epi16(_mm_cmpeq_epi16(low, wanted), _mm_cmpeq_epi16(high, wanted));
+                const auto bits = static_cast<unsigned>(_mm_movemask_epi8(equal));
+                masks[kind] |= static_cast<std::uint64_t>(bits) << (16 * group);
+            }
+        }
+        return;
+    }
+#endif
+    for (std::size_t kind = 0; kind < Kinds; ++kind)
+    {
+        masks[kind] = 0;
+    }
+    for (std::size_t p = 0; p < count; ++p)
+    {
+        const int kind = KindOf(chars[p]);
+        if (kind >= 0)
+        {
+            masks[kind] |= std::uint64_t(1) << p;
+        }
+    }
+}
+
 // Answers "where does this character next occur" in constant time, built in one pass: one
-// 64-bit mask per kind and block of 64 characters, plus the first occurrence at or after each
-// block's start. Also knows the '}' that closes each '{' by depth counting (a '}' with no '{'
-// open is skipped): the reader's brace-matching loop, which pairs the k-th '}' after a '{' with
-// it once the (k+1)-th '{' lies behind that '}', finds exactly this one.
+// 64-bit mask per kind and block of 64 characters, plus the next block (at or after each block)
+// that holds the kind at all. Also knows the '}' that closes each '{' by depth counting (a '}'
+// with no '{' open is skipped): the reader's brace-matching loop, which pairs the k-th '}' after
+// a '{' with it once the (k+1)-th '{' lies behind that '}', finds exactly this one.
 class TextIndex
 {
 public:
     explicit TextIndex(const std::wstring& text)
-        : m_blocks((text.size() + 63) / 64), m_masks(m_blocks * Kinds, 0), m_first((m_blocks + 1) * Kinds, None),
+        : m_blocks(Blocks(text)), m_masks(m_blocks * Kinds, 0), m_nextBlock((m_blocks + 1) * Kinds, NoBlock),
           m_opensBefore(m_blocks, 0)
     {
         std::vector<std::size_t> unclosed;
-        for (std::size_t p = 0; p < text.size(); ++p)
+        for (std::size_t block = 0; block < m_blocks; ++block)
         {
-            if ((p & 63) == 0)
+            const std::size_t start = block * 64;
+            std::uint64_t* masks = &m_masks[block * Kinds];
+            BlockMasks(text.data() + start, text.size() - start < 64 ? text.size() - start : 64, masks);
+            m_opensBefore[block] = m_closing.size();
+            for (std::uint64_t braces = masks[OpenBrace] | masks[CloseBrace]; braces != 0; braces &= braces - 1)
             {
-                m_opensBefore[p >> 6] = m_closing.size();
-            }
-            const int kind = KindOf(text[p]);
-            if (kind < 0)
-            {
-                continue;
-            }
-            m_masks[(p >> 6) * Kinds + static_cast<std::size_t>(kind)] |= std::uint64_t(1) << (p & 63);
-            if (kind == OpenBrace)
-            {
-                unclosed.push_back(m_closing.size());
-                m_closing.push_back(None);
-            }
-            else if (kind == CloseBrace && !unclosed.empty())
-            {
-                m_closing[unclosed.back()] = p;
-                unclosed.pop_back();
+                const unsigned bit = static_cast<unsigned>(__builtin_ctzll(braces));
+                if ((masks[OpenBrace] >> bit) & 1)
+                {
+                    unclosed.push_back(m_closing.size());
+                    m_closing.push_back(None);
+                }
+                else if (!unclosed.empty())
+                {
+                    m_closing[unclosed.back()] = start + bit;
+                    unclosed.pop_back();
+                }
             }
         }
         for (std::size_t block = m_blocks; block-- > 0;)
         {
             for (std::size_t kind = 0; kind < Kinds; ++kind)
             {
-                const std::uint64_t mask = m_masks[block * Kinds + kind];
-                m_first[block * Kinds + kind] =
-                    mask != 0 ? block * 64 + static_cast<std::size_t>(__builtin_ctzll(mask))
-                              : m_first[(block + 1) * Kinds + kind];
+                m_nextBlock[block * Kinds + kind] = m_masks[block * Kinds + kind] != 0
+                                                        ? static_cast<std::uint32_t>(block)
+                                                        : m_nextBlock[(block + 1) * Kinds + kind];
             }
         }
+    }
+
+    // How many characters of kind lie in [from, end).
+    std::size_t Count(Kind kind, std::size_t from, std::size_t end) const
+    {
+        std::size_t count = 0;
+        for (std::size_t p = from; p < end;)
+        {
+            const std::size_t block = p >> 6;
+            std::uint64_t mask = m_masks[block * Kinds + kind] >> (p & 63);
+            const std::size_t span = 64 - (p & 63);
+            if (end - p < span)
+            {
+                mask &= (std::uint64_t(1) << (end - p)) - 1;
+            }
+            count += static_cast<std::size_t>(__builtin_popcountll(mask));
+            p += span;
+        }
+        return count;
     }
 
     // The first position of kind in [from, end), or None.
@@ -120,8 +187,16 @@ public:
         }
         const std::size_t block = from >> 6;
         const std::uint64_t mask = m_masks[block * Kinds + kind] >> (from & 63);
-        const std::size_t found =
-            mask != 0 ? from + static_cast<std::size_t>(__builtin_ctzll(mask)) : m_first[(block + 1) * Kinds + kind];
+        std::size_t found = from + static_cast<std::size_t>(__builtin_ctzll(mask | (std::uint64_t(1) << 63)));
+        if (mask == 0)
+        {
+            const std::uint32_t next = m_nextBlock[(block + 1) * Kinds + kind];
+            if (next == NoBlock)
+            {
+                return None;
+            }
+            found = std::size_t(next) * 64 + static_cast<std::size_t>(__builtin_ctzll(m_masks[next * Kinds + kind]));
+        }
         return found < end ? found : None;
     }
 
@@ -134,9 +209,22 @@ public:
     }
 
 private:
+    static constexpr std::uint32_t NoBlock = 0xFFFFFFFF;
+
+    // Block numbers are kept in 32 bits (half the index), enough for 274 billion characters.
+    static std::size_t Blocks(const std::wstring& text)
+    {
+        const std::size_t blocks = (text.size() + 63) / 64;
+        if (blocks >= NoBlock)
+        {
+            throw std::bad_alloc();
+        }
+        return blocks;
+    }
+
     std::size_t m_blocks;
-    std::vector<std::uint64_t> m_masks;     // [block * Kinds + kind]
-    std::vector<std::size_t> m_first;       // [block * Kinds + kind], one row more than blocks
+    std::vector<std::uint64_t> m_masks;      // [block * Kinds + kind]
+    std::vector<std::uint32_t> m_nextBlock;  // [block * Kinds + kind], one row more than blocks
     std::vector<std::size_t> m_opensBefore; // '{' before each block
     std::vector<std::size_t> m_closing;     // per '{' in text order
 };
@@ -146,13 +234,16 @@ private:
 class MemberReader
 {
 public:
-    explicit MemberReader(const std::wstring& text) : m_text(text), m_index(text)
+    // The members in text[begin, end). The index covers all of text: braces outside the range
+    // pair only with each other or with none, never with braces inside it.
+    MemberReader(const std::wstring& text, std::size_t begin, std::size_t end)
+        : m_text(text), m_index(text), m_begin(begin), m_end(end)
     {
     }
 
     void Read(Node& node)
     {
-        m_levels.push_back(Level{ 0, m_text.size(), 0, &node });
+        m_levels.push_back(Level{ m_begin, m_end, m_begin, &node });
         while (!m_levels.empty())
         {
             if (!NextMember())
@@ -230,6 +321,12 @@ private:
             if (listEnd != None)
             {
                 Node& child = ChildOf(*level.node, name);
+                std::vector<std::wstring>& values = child.getValue();
+                if (values.empty())
+                {
+                    // One allocation for the list (a name that repeats grows as usual).
+                    values.reserve(m_index.Count(Comma, bracket + 1, listEnd) + 1);
+                }
                 for (std::size_t start = bracket + 1;;)
                 {
                     const std::size_t separator = m_index.Find(Comma, start, listEnd);
@@ -262,23 +359,10 @@ private:
     }
 
     // The child of that name, made when there is none.
-    static Node& ChildOf(Node& parent, const std::wstring& name)
+    Node& ChildOf(Node& parent, const std::wstring& name)
     {
-        Node::Children& children = parent.getChildrenNodes();
-        // Members written in key order append at the end without a search.
-        auto found = children.end();
-        if (!children.empty() && !(children.rbegin()->first < name))
-        {
-            found = children.lower_bound(name);
-            if (found != children.end() && found->first == name)
-            {
-                return *found->second;
-            }
-        }
-        auto child = std::make_shared<Node>();
-        child->setKey(name);
-        child->setParentNode(&parent);
-        return *children.emplace_hint(found, name, std::move(child))->second;
+        bool made = false;
+        return m_arena.ChildOf(parent, name, made);
     }
 
     // The text [begin, end) without surrounding space and quotation marks, as a value of node.
@@ -297,9 +381,128 @@ private:
 
     const std::wstring& m_text;
     const TextIndex m_index;
+    const std::size_t m_begin;
+    const std::size_t m_end;
+    NodeArena m_arena;
     std::vector<Level> m_levels;
     std::wstring m_name;
 };
+
+// Gathers the pieces that one call writes, so that the stream is called once for all of them
+// instead of once per piece (each call on a stream costs more than copying a short piece).
+class Output
+{
+public:
+    explicit Output(std::basic_ostream<wchar_t>& stream) : m_stream(stream), m_used(0), m_plain(Unknown)
+    {
+    }
+
+    void Put(wchar_t c)
+    {
+        if (m_used == Capacity)
+        {
+            Flush();
+        }
+        m_buffer[m_used++] = c;
+    }
+
+    void Put(const wchar_t* text, std::size_t count)
+    {
+        if (count > Capacity - m_used)
+        {
+            Flush();
+            if (count > Capacity)
+            {
+                m_stream.write(text, static_cast<std::streamsize>(count));
+                return;
+            }
+        }
+        std::copy(text, text + count, m_buffer + m_used);
+        m_used += count;
+    }
+
+    void Put(const std::wstring& text)
+    {
+        Put(text.data(), text.size());
+    }
+
+    // As the stream's formatted output writes the number: its decimal digits are put here
+    // directly when nothing of the stream's (flags, width, locale) asks for another form.
+    template <typename T>
+    void Number(T value)
+    {
+        if (m_plain == Unknown)
+        {
+            m_plain = PlainDecimal() ? Yes : No;
+        }
+        if (m_plain == No)
+        {
+            Flush();
+            m_stream << value;
+            return;
+        }
+        wchar_t digits[24];
+        wchar_t* first = digits + 24;
+        unsigned __int64 rest = value;
+        do
+        {
+            *--first = static_cast<wchar_t>(L'0' + rest % 10);
+            rest /= 10;
+        } while (rest != 0);
+        Put(first, static_cast<std::size_t>(digits + 24 - first));
+    }
+
+    void Flush()
+    {
+        if (m_used != 0)
+        {
+            m_stream.write(m_buffer, static_cast<std::streamsize>(m_used));
+            m_used = 0;
+        }
+    }
+
+private:
+    static constexpr std::size_t Capacity = 256;
+    enum Answer
+    {
+        Unknown,
+        Yes,
+        No
+    };
+
+    bool PlainDecimal() const
+    {
+        const std::ios_base::fmtflags flags = m_stream.flags();
+        const std::ios_base::fmtflags base = flags & std::ios_base::basefield;
+        return (base == std::ios_base::dec || base == std::ios_base::fmtflags()) &&
+               (flags & (std::ios_base::showpos | std::ios_base::boolalpha)) == std::ios_base::fmtflags() &&
+               m_stream.width() == 0 && m_stream.getloc() == std::locale::classic();
+    }
+
+    std::basic_ostream<wchar_t>& m_stream;
+    wchar_t m_buffer[Capacity];
+    std::size_t m_used;
+    Answer m_plain;
+};
+
+// A comma when one is due, then the member head: "name" : 
+void PutHead(Output& out, bool separator, const std::wstring& name)
+{
+    if (separator)
+    {
+        out.Put(L',');
+    }
+    out.Put(L'"');
+    out.Put(name);
+    out.Put(L"\" : ", 4);
+}
+
+void PutQuoted(Output& out, const std::wstring& value)
+{
+    out.Put(L'"');
+    out.Put(value);
+    out.Put(L'"');
+}
 
 bool ToBool(const std::wstring& text)
 {
@@ -362,34 +565,32 @@ void JSONSerializer::Put(const std::wstring& text)
 
 void JSONSerializer::PutMemberStart(const std::wstring& name)
 {
-    if (m_separator)
-    {
-        m_stream->put(L',');
-    }
-    m_stream->put(L'"');
-    Put(name);
-    m_stream->write(L"\" : ", 4);
+    Output out(*m_stream);
+    PutHead(out, m_separator, name);
+    out.Flush();
 }
 
 void JSONSerializer::PutOpening(const std::wstring& name, wchar_t bracket)
 {
+    Output out(*m_stream);
     if (!name.empty())
     {
-        PutMemberStart(name);
+        PutHead(out, m_separator, name);
     }
     else if (m_separator)
     {
-        m_stream->put(L',');
+        out.Put(L',');
     }
-    m_stream->put(bracket);
+    out.Put(bracket);
+    out.Flush();
     m_separator = false;
 }
 
 void JSONSerializer::PutString(const std::wstring& value)
 {
-    m_stream->put(L'"');
-    Put(value);
-    m_stream->put(L'"');
+    Output out(*m_stream);
+    PutQuoted(out, value);
+    out.Flush();
 }
 
 bool JSONSerializer::SetStream(std::basic_iostream<wchar_t>* stream, SerializerType type)
@@ -480,8 +681,10 @@ bool JSONSerializer::ReadList(const std::wstring& name, std::vector<T>& values, 
 template <typename T>
 bool JSONSerializer::WriteNumber(const std::wstring& name, T value)
 {
-    PutMemberStart(name);
-    *m_stream << value;
+    Output out(*m_stream);
+    PutHead(out, m_separator, name);
+    out.Number(value);
+    out.Flush();
     m_separator = true;
     return true;
 }
@@ -493,14 +696,16 @@ bool JSONSerializer::WriteElements(const std::wstring& name, std::vector<T>& val
     {
         return false;
     }
+    Output out(*m_stream);
     for (std::size_t i = 0; i < values.size(); ++i)
     {
         if (i > 0)
         {
-            m_stream->put(L',');
+            out.Put(L',');
         }
-        write(values[i]);
+        write(out, values[i]);
     }
+    out.Flush();
     return EndDataList(name);
 }
 
@@ -518,8 +723,10 @@ bool JSONSerializer::WriteData(const std::wstring& name, std::wstring& value)
     {
         return false;
     }
-    PutMemberStart(name);
-    PutString(value);
+    Output out(*m_stream);
+    PutHead(out, m_separator, name);
+    PutQuoted(out, value);
+    out.Flush();
     m_separator = true;
     return true;
 }
@@ -561,7 +768,7 @@ bool JSONSerializer::WriteList(const std::wstring& name, std::vector<std::wstrin
     {
         return ReadList(name, values, ToText);
     }
-    return WriteElements(name, values, [this](const std::wstring& value) { PutString(value); });
+    return WriteElements(name, values, [](Output& out, const std::wstring& value) { PutQuoted(out, value); });
 }
 
 bool JSONSerializer::WriteList(const std::wstring& name, std::vector<bool>& values)
@@ -574,7 +781,7 @@ bool JSONSerializer::WriteList(const std::wstring& name, std::vector<bool>& valu
     {
         return ReadList(name, values, ToListBool);
     }
-    return WriteElements(name, values, [this](bool value) { *m_stream << value; });
+    return WriteElements(name, values, [](Output& out, bool value) { out.Number(value); });
 }
 
 bool JSONSerializer::WriteList(const std::wstring& name, std::vector<unsigned int>& values)
@@ -587,7 +794,7 @@ bool JSONSerializer::WriteList(const std::wstring& name, std::vector<unsigned in
     {
         return ReadList(name, values, ToUnsigned);
     }
-    return WriteElements(name, values, [this](unsigned int value) { *m_stream << value; });
+    return WriteElements(name, values, [](Output& out, unsigned int value) { out.Number(value); });
 }
 
 bool JSONSerializer::WriteList(const std::wstring& name, std::vector<unsigned __int64>& values)
@@ -600,7 +807,7 @@ bool JSONSerializer::WriteList(const std::wstring& name, std::vector<unsigned __
     {
         return ReadList(name, values, ToUnsigned64);
     }
-    return WriteElements(name, values, [this](unsigned __int64 value) { *m_stream << value; });
+    return WriteElements(name, values, [](Output& out, unsigned __int64 value) { out.Number(value); });
 }
 
 bool JSONSerializer::WriteSerializedData(const std::wstring& name, std::wstring& data)
@@ -609,15 +816,20 @@ bool JSONSerializer::WriteSerializedData(const std::wstring& name, std::wstring&
     {
         return false;
     }
-    PutMemberStart(name);
-    Put(data);
+    Output out(*m_stream);
+    PutHead(out, m_separator, name);
+    out.Put(data);
+    out.Flush();
     m_separator = true;
     return true;
 }
 
 bool JSONSerializer::CheckData(std::wstring& data)
 {
-    if (data.find_first_of(L"{}[]\\") == std::wstring::npos)
+    // A plain loop: find_first_of searches the whole set once per character.
+    if (std::none_of(data.begin(), data.end(), [](wchar_t c) {
+            return c == L'{' || c == L'}' || c == L'[' || c == L']' || c == L'\\';
+        }))
     {
         return true; // the common case: nothing to clean
     }
@@ -661,9 +873,27 @@ bool JSONSerializer::DeserializeToTree(const std::wstring& text, Tree& tree)
         return false;
     }
     // Nothing lies between a last '}' that comes before the first '{'.
-    std::wstring inner = close > open ? text.substr(open + 1, close - open - 1) : std::wstring();
-    StringUtilities::Trim(inner, L" \n\t");
-    return DeserializeToSubTree(inner, tree);
+    std::size_t begin = open + 1;
+    std::size_t end = close > open ? close : begin;
+    while (begin < end && IsObjectSpace(text[begin]))
+    {
+        ++begin;
+    }
+    while (end > begin && IsObjectSpace(text[end - 1]))
+    {
+        --end;
+    }
+    if (typeid(*this) != typeid(JSONSerializer))
+    {
+        // A derived class may read the text between the braces in its own way.
+        return DeserializeToSubTree(text.substr(begin, end - begin), tree);
+    }
+    // This class's own DeserializeToSubTree, without copying the text between the braces.
+    if (tree.CheckPositionIterator())
+    {
+        MemberReader(text, begin, end).Read(*tree.GetActualNode());
+    }
+    return true;
 }
 
 bool JSONSerializer::DeserializeToSubTree(const std::wstring& text, Tree& tree)
@@ -672,7 +902,7 @@ bool JSONSerializer::DeserializeToSubTree(const std::wstring& text, Tree& tree)
     // neither time nor stack depth grows with the nesting.
     if (tree.CheckPositionIterator())
     {
-        MemberReader(text).Read(*tree.GetActualNode());
+        MemberReader(text, 0, text.size()).Read(*tree.GetActualNode());
     }
     return true;
 }

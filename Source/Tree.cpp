@@ -1,5 +1,7 @@
 #include "Tree.h"
 
+#include "Internal/NodeArena.h"
+
 #include <utility>
 
 namespace Kelvo {
@@ -13,33 +15,21 @@ using Children = Node::Children;
 
 // The child of parent under key, made with values when there is none; an existing child is
 // reused and keeps its own values unless overwrite is set.
-Node& ChildFor(Node& parent, const std::wstring& key, const std::vector<std::wstring>& values, bool overwrite)
+Node& ChildFor(NodeArena& arena, Node& parent, const std::wstring& key, const std::vector<std::wstring>& values,
+               bool overwrite)
 {
-    Children& children = parent.getChildrenNodes();
-    // Copies arrive in key order: appending at the end needs no search.
-    auto found = children.end();
-    if (!children.empty() && !(children.rbegin()->first < key))
+    bool made = false;
+    Node& child = arena.ChildOf(parent, key, made);
+    if (made || overwrite)
     {
-        found = children.lower_bound(key);
+        child.getValue() = values;
     }
-    if (found == children.end() || found->first != key)
-    {
-        auto child = std::make_shared<Node>();
-        child->setKey(key);
-        child->setParentNode(&parent);
-        found = children.emplace_hint(found, key, std::move(child));
-        overwrite = true;
-    }
-    if (overwrite)
-    {
-        found->second->getValue() = values;
-    }
-    return *found->second;
+    return child;
 }
 
 // Grafts copies of source's descendants under target, one work item per node instead of one
 // stack frame per level.
-void MergeChildren(Node& source, Node& target, bool overwrite)
+void MergeChildren(NodeArena& arena, Node& source, Node& target, bool overwrite)
 {
     std::vector<std::pair<Node*, Node*>> work{ { &source, &target } };
     while (!work.empty())
@@ -52,7 +42,7 @@ void MergeChildren(Node& source, Node& target, bool overwrite)
             {
                 continue;
             }
-            Node& child = ChildFor(*item.second, entry.second->getKey(), entry.second->getValue(), overwrite);
+            Node& child = ChildFor(arena, *item.second, entry.second->getKey(), entry.second->getValue(), overwrite);
             if (!entry.second->getChildrenNodes().empty())
             {
                 work.emplace_back(entry.second.get(), &child);
@@ -111,7 +101,8 @@ void Tree::TreeNode::Initialize(Tree::TreeNode* source)
     }
     // Copied in full before anything here changes: source may lie inside this node's subtree.
     TreeNode copy;
-    MergeChildren(*source, copy, true);
+    NodeArena arena;
+    MergeChildren(arena, *source, copy, true);
     for (auto& entry : copy.m_children)
     {
         entry.second->m_parent = this;
@@ -583,10 +574,9 @@ bool Tree::CopySubTree(Tree& target)
     target.SetKey(node->getKey());
     const std::vector<std::wstring> values = node->getValue();
     target.SetValue(values);
-    for (auto& entry : node->getChildrenNodes())
-    {
-        CopyNode(target, entry.second);
-    }
+    // What CopyNode does for each child in turn, with one arena for the whole copy.
+    NodeArena arena;
+    MergeChildren(arena, *node, *target.m_position->second, true);
     target.GotoRootNode();
     return true;
 }
@@ -598,8 +588,9 @@ bool Tree::CopyNode(Tree& target, std::shared_ptr<Tree::TreeNode> node)
         return false;
     }
     // An existing child is reused and its values overwritten, all the way down.
-    Node& copy = ChildFor(*target.m_position->second, node->getKey(), node->getValue(), true);
-    MergeChildren(*node, copy, true);
+    NodeArena arena;
+    Node& copy = ChildFor(arena, *target.m_position->second, node->getKey(), node->getValue(), true);
+    MergeChildren(arena, *node, copy, true);
     return true;
 }
 
@@ -622,10 +613,9 @@ bool Tree::AppendSubTree(Tree& source)
         AppendChild(key, sourceRoot->getValue());
         Down(key);
     }
-    for (auto& entry : sourceRoot->getChildrenNodes())
-    {
-        AppendSubTree(entry.second);
-    }
+    // What AppendSubTree(node) does for each child in turn, with one arena for the whole graft.
+    NodeArena arena;
+    MergeChildren(arena, *sourceRoot, *m_position->second, false);
     return true;
 }
 
@@ -635,8 +625,9 @@ bool Tree::AppendSubTree(std::shared_ptr<Tree::TreeNode> node)
     {
         return false;
     }
-    Node& child = ChildFor(*m_position->second, node->getKey(), node->getValue(), false);
-    MergeChildren(*node, child, false);
+    NodeArena arena;
+    Node& child = ChildFor(arena, *m_position->second, node->getKey(), node->getValue(), false);
+    MergeChildren(arena, *node, child, false);
     return true;
 }
 

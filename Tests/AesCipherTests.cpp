@@ -2,7 +2,7 @@
 // CFB-1 loop written here from the definition of the mode.
 #include <AesCipher.h>
 
-#include "Twofish.h"
+#include "Internal/Twofish.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -145,6 +145,17 @@ TEST(AesCipher, MatchesAPlainCfb1LoopAndKeepsItsFixedCipherTexts)
             EXPECT_EQ(ReferenceCfb1(c.key, cipherText, true), Decrypted(cipher, cipherText));
             EXPECT_EQ(plain, Decrypted(cipher, cipherText));
         }
+    }
+}
+
+// From 16 KiB on, Decrypt looks the block function up in tables of its own, built per call.
+TEST(AesCipher, LongBuffersDecryptAsThePlainLoop)
+{
+    for (const Bytes& key : { Bytes(), Sequence(32, 0xF0, 7) })
+    {
+        AesCipher cipher(key);
+        const Bytes cipherText = Sequence(16384 + 5, 0x41, 3);
+        EXPECT_EQ(ReferenceCfb1(key, cipherText, true), Decrypted(cipher, cipherText)) << key.size() << "-byte key";
     }
 }
 

@@ -208,3 +208,41 @@ TEST(JSONSerializer, MillionLevelDocumentReadsWithoutRecursion)
     EXPECT_TRUE(JSONSerializer().DeserializeToTree(std::wstring(depth, L'{') + L'}', hostile));
     EXPECT_FALSE(hostile.CurrentNodeHasSubNodes());
 }
+
+namespace {
+
+// A derived serializer sees, through DeserializeToSubTree, the text between the braces with its
+// ends trimmed; one that does not override it reads as the base does.
+class RecordingSerializer : public JSONSerializer
+{
+public:
+    std::vector<std::wstring> texts;
+
+protected:
+    bool DeserializeToSubTree(const std::wstring& text, Tree& tree) override
+    {
+        texts.push_back(text);
+        return JSONSerializer::DeserializeToSubTree(text, tree);
+    }
+};
+
+class PlainDerivedSerializer : public JSONSerializer
+{
+};
+
+} // namespace
+
+TEST(JSONSerializer, DerivedClassesReadThroughTheirOwnSlot)
+{
+    const std::wstring text = L"x}{ \n\"a\" : {\"b\" : 1},\"c\" : [2,3]\t}y{";
+    Tree expected, recorded, plain;
+    ASSERT_TRUE(JSONSerializer().DeserializeToTree(text, expected));
+    RecordingSerializer recording;
+    ASSERT_TRUE(recording.DeserializeToTree(text, recorded));
+    ASSERT_FALSE(recording.texts.empty());
+    EXPECT_EQ(L"\"a\" : {\"b\" : 1},\"c\" : [2,3]", recording.texts.front());
+    ASSERT_TRUE(PlainDerivedSerializer().DeserializeToTree(text, plain));
+    EXPECT_TRUE(expected.CompareTrees(recorded));
+    EXPECT_TRUE(expected.CompareTrees(plain));
+    EXPECT_EQ((Values{ L"2", L"3" }), At(text, { L"c" }));
+}

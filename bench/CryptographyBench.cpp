@@ -6,7 +6,7 @@
 #include <Sha2.h>
 #include <HostApi/Cryptography.h>
 
-#include "Twofish.h"
+#include "Internal/Twofish.h"
 
 #include <windows.h>
 #include <wincrypt.h>

@@ -1,7 +1,7 @@
 // Written from the published description of the algorithm. The fixed permutations q0 and q1 and
 // the MDS columns are computed at compile time from their definitions; the key schedule folds
 // the key-dependent S-boxes into m_sbox.
-#include "Twofish.h"
+#include "Internal/Twofish.h"
 
 #include <stdexcept>
 
@@ -227,8 +227,8 @@ inline std::uint32_t Twofish::G1(std::uint32_t x) const
     return m_sbox[0][ByteOf(x, 3)] ^ m_sbox[1][ByteOf(x, 0)] ^ m_sbox[2][ByteOf(x, 1)] ^ m_sbox[3][ByteOf(x, 2)];
 }
 
-template <std::size_t N>
-void Twofish::EncryptLanes(const Block* plain, Block* cipher) const
+template <std::size_t N, typename Lookup>
+void Twofish::EncryptLanes(const Lookup& lookup, const Block* plain, Block* cipher, unsigned int* bits) const
 {
     const std::uint32_t* k = m_subkeys;
     std::uint32_t x0[N], x1[N], x2[N], x3[N];
@@ -245,15 +245,24 @@ void Twofish::EncryptLanes(const Block* plain, Block* cipher) const
         const std::uint32_t* roundKey = k + 8 + 2 * round;
         for (std::size_t n = 0; n < N; ++n)
         {
-            const std::uint32_t t0 = G0(x0[n]);
-            const std::uint32_t t1 = G1(x1[n]);
+            const std::uint32_t t0 = lookup.G0(x0[n]);
+            const std::uint32_t t1 = lookup.G1(x1[n]);
             x2[n] = RotateRight(x2[n] ^ (t0 + t1 + roundKey[0]), 1);
             x3[n] = RotateLeft(x3[n], 1) ^ (t0 + 2 * t1 + roundKey[1]);
         }
+        if (cipher == nullptr && round == 14)
+        {
+            // The first ciphertext word is x2 after its last change, whitened.
+            for (std::size_t n = 0; n < N; ++n)
+            {
+                bits[n] = ((x2[n] ^ k[4]) >> 7) & 1u;
+            }
+            return;
+        }
         for (std::size_t n = 0; n < N; ++n)
         {
-            const std::uint32_t t0 = G0(x2[n]);
-            const std::uint32_t t1 = G1(x3[n]);
+            const std::uint32_t t0 = lookup.G0(x2[n]);
+            const std::uint32_t t1 = lookup.G1(x3[n]);
             x0[n] = RotateRight(x0[n] ^ (t0 + t1 + roundKey[2]), 1);
             x1[n] = RotateLeft(x1[n], 1) ^ (t0 + 2 * t1 + roundKey[3]);
         }
@@ -268,13 +277,53 @@ void Twofish::EncryptLanes(const Block* plain, Block* cipher) const
 Twofish::Block Twofish::Encrypt(const Block& plain) const
 {
     Block cipher;
-    EncryptLanes<1>(&plain, &cipher);
+    EncryptLanes<1>(*this, &plain, &cipher, nullptr);
     return cipher;
 }
 
 void Twofish::EncryptInterleaved(const Block (&plain)[Lanes], Block (&cipher)[Lanes]) const
 {
-    EncryptLanes<Lanes>(plain, cipher);
+    EncryptLanes<Lanes>(*this, plain, cipher, nullptr);
+}
+
+unsigned int Twofish::FirstBit(const Block& plain) const
+{
+    unsigned int bit = 0;
+    EncryptLanes<1>(*this, &plain, nullptr, &bit);
+    return bit;
+}
+
+Twofish::PairTables::PairTables(const Twofish& cipher) : m_words(2 * 65536)
+{
+    for (std::size_t high = 0; high < 256; ++high)
+    {
+        for (std::size_t low = 0; low < 256; ++low)
+        {
+            m_words[high << 8 | low] = cipher.m_sbox[0][low] ^ cipher.m_sbox[1][high];
+            m_words[65536 + (high << 8 | low)] = cipher.m_sbox[2][low] ^ cipher.m_sbox[3][high];
+        }
+    }
+}
+
+inline std::uint32_t Twofish::PairTables::G0(std::uint32_t x) const
+{
+    return m_words[x & 0xFFFF] ^ m_words[65536 + (x >> 16)];
+}
+
+inline std::uint32_t Twofish::PairTables::G1(std::uint32_t x) const
+{
+    return G0(RotateLeft(x, 8));
+}
+
+void Twofish::FirstBitsInterleaved(const Block (&plain)[WideLanes], unsigned int (&bits)[WideLanes]) const
+{
+    EncryptLanes<WideLanes>(*this, plain, nullptr, bits);
+}
+
+void Twofish::FirstBitsInterleaved(const PairTables& tables, const Block (&plain)[WideLanes],
+                                   unsigned int (&bits)[WideLanes]) const
+{
+    EncryptLanes<WideLanes>(tables, plain, nullptr, bits);
 }
 
 Twofish::Block Twofish::Load(const unsigned char* bytes)

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace Kelvo {
 namespace Utilities {
@@ -35,6 +36,31 @@ public:
     // one block overlap those of the others.
     void EncryptInterleaved(const Block (&plain)[Lanes], Block (&cipher)[Lanes]) const;
 
+    // The most significant bit of the first ciphertext byte, all that CFB-1 uses of a block: the
+    // last round, which changes only the other half of the block, is left out.
+    unsigned int FirstBit(const Block& plain) const;
+
+    // Tables that look g up two bytes at a time: half the look-ups per round, for 512 KiB of
+    // tables that take about as long to build as a thousand blocks take to encrypt.
+    class PairTables
+    {
+    public:
+        explicit PairTables(const Twofish& cipher);
+        std::uint32_t G0(std::uint32_t x) const;
+        std::uint32_t G1(std::uint32_t x) const;
+
+    private:
+        std::vector<std::uint32_t> m_words; // [low 16 bits] then [high 16 bits]
+    };
+
+    // How many independent blocks FirstBitsInterleaved takes at once.
+    static constexpr std::size_t WideLanes = 8;
+    // FirstBit of WideLanes independent blocks, with the rounds interleaved; g is looked up in
+    // tables made from this cipher when they are given.
+    void FirstBitsInterleaved(const Block (&plain)[WideLanes], unsigned int (&bits)[WideLanes]) const;
+    void FirstBitsInterleaved(const PairTables& tables, const Block (&plain)[WideLanes],
+                              unsigned int (&bits)[WideLanes]) const;
+
     static Block Load(const unsigned char* bytes);
     static void Store(const Block& block, unsigned char* bytes);
 
@@ -42,8 +68,10 @@ private:
     std::uint32_t G0(std::uint32_t x) const;
     // g of x rotated left by 8 bits.
     std::uint32_t G1(std::uint32_t x) const;
-    template <std::size_t N>
-    void EncryptLanes(const Block* plain, Block* cipher) const;
+    // N blocks through the rounds, with g from lookup; with cipher null only the first bit of
+    // each is made, into bits.
+    template <std::size_t N, typename Lookup>
+    void EncryptLanes(const Lookup& lookup, const Block* plain, Block* cipher, unsigned int* bits) const;
 
     std::uint32_t m_subkeys[40];
     std::uint32_t m_sbox[4][256];
