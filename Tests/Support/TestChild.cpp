@@ -1,0 +1,66 @@
+// The other process of the service and launching tests, by its arguments:
+//   service                  runs as a service under whatever name it is installed: reports
+//                            running and ends on the stop control;
+//   CODE FILE [ARGUMENT...]  writes its working directory and each ARGUMENT, one a line, to FILE
+//                            (UTF-16 with a byte-order mark) and exits with CODE.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cwchar>
+#include <string>
+
+namespace {
+
+SERVICE_STATUS_HANDLE g_status = nullptr;
+
+void Report(DWORD state)
+{
+    SERVICE_STATUS status{ SERVICE_WIN32_OWN_PROCESS, state, state == SERVICE_STOPPED ? 0u : SERVICE_ACCEPT_STOP, 0, 0, 0, 0 };
+    ::SetServiceStatus(g_status, &status);
+}
+
+// The dispatcher returns once the service has reported that it stopped.
+DWORD WINAPI Handler(DWORD control, DWORD, void*, void*)
+{
+    if (control == SERVICE_CONTROL_STOP)
+    {
+        Report(SERVICE_STOPPED);
+    }
+    return NO_ERROR;
+}
+
+void WINAPI ServiceMain(DWORD, wchar_t** arguments)
+{
+    g_status = ::RegisterServiceCtrlHandlerExW(arguments[0], Handler, nullptr);
+    Report(SERVICE_RUNNING);
+}
+
+} // namespace
+
+int main()
+{
+    int count = 0;
+    wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (count == 2 && std::wstring(arguments[1]) == L"service")
+    {
+        wchar_t anyName[] = L"";
+        SERVICE_TABLE_ENTRYW table[] = { { anyName, ServiceMain }, { nullptr, nullptr } };
+        return ::StartServiceCtrlDispatcherW(table) ? 0 : 1;
+    }
+    if (count < 3)
+    {
+        return 255;
+    }
+    std::wstring text(32768, L'\0');
+    text.resize(::GetCurrentDirectoryW(static_cast<DWORD>(text.size()), &text[0]));
+    text = L'\xFEFF' + text + L'\n';
+    for (int i = 3; i < count; ++i)
+    {
+        text += std::wstring(arguments[i]) + L'\n';
+    }
+    const HANDLE file = ::CreateFileW(arguments[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
+    ::CloseHandle(file);
+    return static_cast<int>(std::wcstoul(arguments[1], nullptr, 10));
+}
