@@ -29,10 +29,6 @@ protected:
 
     void TearDown() override
     {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_dir))
-        {
-            ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
         std::filesystem::remove_all(m_dir);
     }
 
