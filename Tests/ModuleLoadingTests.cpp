@@ -21,6 +21,7 @@
 #include <vector>
 
 using Kelvo::Utilities::OSInfo;
+using Kelvo::Utilities::Path;
 
 namespace {
 
@@ -89,8 +90,12 @@ TEST(ModuleLoading, EightFirstCallsAtOnceLoadOnlyTheSignedHostApiOfTheLibraryFol
     const HMODULE loaded = ::GetModuleHandleW(L"HostApi.dll");
     EXPECT_EQ(layout->reason == nullptr ? hostApiPath : L"", loaded ? FileName(loaded) : L"");
 
-    // Relative paths are the library's, not the program's.
-    EXPECT_EQ(folder, Kelvo::Utilities::Path::GetModuleDirectory());
+    // Away from the program and its current directory: relative paths are completed in the
+    // library's folder.
+    EXPECT_EQ(folder, Path::GetModuleDirectory());
+    EXPECT_EQ(folder + L"\\x\\y", Path::MakeFullPath(L"\\x\\y"));
+    EXPECT_EQ(folder + L"\\", Path::MakeFullPath(L""));
+    EXPECT_EQ(L"D:\\x", Path::MakeFullPath(L"D:\\x"));
 
     // Another DLL's imports are the helper's business.
     DelayLoadInfo other{};
