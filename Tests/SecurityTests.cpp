@@ -79,32 +79,17 @@ Kelvo::HostApi::_ExplicitAccess Allow(DWORD mask, const std::shared_ptr<Kelvo::H
     return SetAccessEntry(mask, TRUSTEE_IS_GROUP, sid.get());
 }
 
-std::wstring UniqueName(const wchar_t* kind)
-{
-    return L"Local\\KelvoSecurityTests-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + kind;
-}
-
 } // namespace
 
 TEST(EventAccessControl, NamedEventsWithTheirListsAreSignalledAndOpened)
 {
-    struct Kind
+    const std::wstring prefix = L"Local\\KelvoSecurityTests-" + std::to_wstring(::GetCurrentProcessId()) + L"-";
+    for (const bool admin : { false, true })
     {
-        const wchar_t* name;
-        SharedHandle (*create)(bool, bool, const std::wstring&);
-        const wchar_t* list; // either, as Windows keeps generic rights or maps them
-        const wchar_t* mappedList;
-    };
-    // The administrators' event holds exactly the Administrators entry; everybody's has no list.
-    const Kind kinds[] = { { L"everybody", &EventAccessControl::CreateEventEverybody, L"null", L"null" },
-                           { L"admin", &EventAccessControl::CreateEventAdmin, L"S-1-5-32-544 10000000",
-                             L"S-1-5-32-544 001F0003" } };
-    for (const Kind& kind : kinds)
-    {
-        SCOPED_TRACE(kind.name);
-        const std::wstring name = UniqueName(kind.name);
+        const std::wstring name = prefix + (admin ? L"admin" : L"everybody");
         // Auto-reset and signalled at first: one wait takes the signal.
-        const SharedHandle event = kind.create(false, true, name);
+        const SharedHandle event = admin ? EventAccessControl::CreateEventAdmin(false, true, name)
+                                         : EventAccessControl::CreateEventEverybody(false, true, name);
         ASSERT_TRUE(event);
         EXPECT_EQ(WAIT_OBJECT_0, EventAccessControl::WaitForSingleObjectEx(event, 0, false));
         EXPECT_EQ(WAIT_TIMEOUT, EventAccessControl::WaitForSingleObjectEx(event, 0, false));
@@ -115,16 +100,18 @@ TEST(EventAccessControl, NamedEventsWithTheirListsAreSignalledAndOpened)
         // Inheritable, for the child processes that wait on such events.
         DWORD flags = 0;
         EXPECT_TRUE(::GetHandleInformation(event.get(), &flags) && (flags & HANDLE_FLAG_INHERIT) != 0);
+        // The administrators' event holds exactly the Administrators entry (its generic right kept
+        // or mapped); everybody's has no list.
         const std::wstring list = SecurityOf(L"", SE_KERNEL_OBJECT, List, event.get());
-        EXPECT_TRUE(list == kind.list || list == kind.mappedList) << list;
+        EXPECT_TRUE(admin ? list == L"S-1-5-32-544 10000000" || list == L"S-1-5-32-544 001F0003" : list == L"null") << list;
     }
 
     // A failed creation or opening gives a null handle that signals nothing.
-    const Kelvo::HostApi::UniqueKernelHandle mutex(::CreateMutexW(nullptr, FALSE, UniqueName(L"mutex").c_str()));
-    const SharedHandle clash = EventAccessControl::CreateEventEverybody(false, false, UniqueName(L"mutex"));
+    const Kelvo::HostApi::UniqueKernelHandle mutex(::CreateMutexW(nullptr, FALSE, (prefix + L"mutex").c_str()));
+    const SharedHandle clash = EventAccessControl::CreateEventEverybody(false, false, prefix + L"mutex");
     EXPECT_FALSE(clash);
     EXPECT_FALSE(EventAccessControl::SetEvent(clash));
-    const SharedHandle missing = EventAccessControl::OpenEventW(SYNCHRONIZE, FALSE, UniqueName(L"missing"));
+    const SharedHandle missing = EventAccessControl::OpenEventW(SYNCHRONIZE, FALSE, prefix + L"missing");
     EXPECT_FALSE(missing);
     EXPECT_EQ(WAIT_FAILED, EventAccessControl::WaitForSingleObjectEx(missing, 0, false));
     EXPECT_FALSE(EventAccessControl::PulseEvent(SharedHandle(INVALID_HANDLE_VALUE)));
