@@ -1,8 +1,9 @@
 // The other process of the service and launching tests, by its arguments:
 //   service                  runs as a service under whatever name it is installed: reports
 //                            running and ends on the stop control;
-//   CODE FILE [ARGUMENT...]  writes its working directory and each ARGUMENT, one a line, to FILE
-//                            (UTF-16 with a byte-order mark) and exits with CODE.
+//   CODE FILE [ARGUMENT...]  writes each ARGUMENT, one a line, to FILE (UTF-16 with a byte-order
+//                            mark; a relative FILE lands in its working directory) and exits
+//                            with CODE.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -51,9 +52,7 @@ int main()
     {
         return 255;
     }
-    std::wstring text(32768, L'\0');
-    text.resize(::GetCurrentDirectoryW(static_cast<DWORD>(text.size()), &text[0]));
-    text = L'\xFEFF' + text + L'\n';
+    std::wstring text(1, L'\xFEFF');
     for (int i = 3; i < count; ++i)
     {
         text += std::wstring(arguments[i]) + L'\n';
