@@ -1,5 +1,5 @@
 // The other process of the service and launching tests, by its arguments:
-//   service                  runs as a service under whatever name it is installed: reports
+//   none                     runs as a service under whatever name it is installed: reports
 //                            running and ends on the stop control;
 //   CODE FILE [ARGUMENT...]  writes each ARGUMENT, one a line, to FILE (UTF-16 with a byte-order
 //                            mark; a relative FILE lands in its working directory) and exits
@@ -42,15 +42,11 @@ int main()
 {
     int count = 0;
     wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (count == 2 && std::wstring(arguments[1]) == L"service")
+    if (count < 3)
     {
         wchar_t anyName[] = L"";
         SERVICE_TABLE_ENTRYW table[] = { { anyName, ServiceMain }, { nullptr, nullptr } };
         return ::StartServiceCtrlDispatcherW(table) ? 0 : 1;
-    }
-    if (count < 3)
-    {
-        return 255;
     }
     std::wstring text(1, L'\xFEFF');
     for (int i = 3; i < count; ++i)
