@@ -326,9 +326,10 @@ TEST_F(FileSystemTest, EnumeratorIsOneSharedSinglePass)
                  Caught<std::runtime_error>([&] { (void)(again.begin() != foreign); }).what());
 }
 
-// CTest makes the directory (100,000 empty files and one sub-folder, which holds two chains of
-// long folder names, see make-big-directory.sh) and removes it afterwards.
-TEST(BigDirectory, HundredThousandFilesWithFlatMemoryAndPathsBeyondMaxPath)
+// CTest makes the directory (100,000 empty files and one sub-folder, which holds folders of long
+// names and a tree with a link back to its top, see make-big-directory.sh) and removes it
+// afterwards.
+TEST(BigDirectory, HundredThousandFilesLongPathsAndATreeWithALoop)
 {
     const std::wstring folder = Variable(L"KELVO_BIG_DIRECTORY");
     if (folder.empty())
@@ -359,18 +360,24 @@ TEST(BigDirectory, HundredThousandFilesWithFlatMemoryAndPathsBeyondMaxPath)
     EXPECT_GT(PrivateBytes() - before, 1 << 20);
 
     // A plain path beyond MAX_PATH, and one after \\?\, are listed like others.
-    const std::wstring d(100, L'd'), e(100, L'e');
-    std::wstring deep = L"\\\\?\\" + folder + L"\\only folder";
-    for (int level = 0; level < 6; ++level)
-    {
-        deep += L"\\" + e;
-    }
-    for (const std::wstring& path : { folder + L"\\only folder\\" + d + L"\\" + d, deep })
+    const std::wstring in = folder + L"\\only folder\\", d(250, L'd'), e(250, L'e');
+    for (const std::wstring& path : { in + d, L"\\\\?\\" + in + e + L"\\" + e + L"\\" + e })
     {
         EXPECT_EQ(Names{ L"file.txt" }, NamesIn(Directory().GetFiles(path))) << path.size();
         EXPECT_EQ(Names{ L"file.txt" }, NamesIn(enumerator.GetFiles(path)));
         EXPECT_EQ(Names{ L"sub" }, NamesIn(enumerator.GetSubfolders(path + L"\\")));
     }
+
+    // The tree: five levels of four directories, fourteen files in each directory, and
+    // L1a\L2a\loop, a link to the top, where the walk ends.
+    const std::wstring root = in + L"tree";
+    const auto tree = FileSystemUtilities::EnumerateDirectoryTree(root);
+    const std::size_t directories = 4 + 16 + 64 + 256 + 1024;
+    EXPECT_EQ(1 + directories * 15 + 1, tree.size());
+    EXPECT_EQ(static_cast<std::ptrdiff_t>(1 + directories + 1),
+              std::count_if(tree.begin(), tree.end(), [](const auto& entry) { return entry.second; }));
+    EXPECT_TRUE(tree.at(root + L"\\L1a\\L2a\\loop"));
+    EXPECT_FALSE(tree.at(root + L"\\L1d\\L2d\\L3d\\L4d\\L5d\\f13"));
 }
 
 TEST_F(FileSystemTest, VersionsTimesDirectoryMapsAndAttributes)
@@ -433,24 +440,6 @@ TEST_F(FileSystemTest, VersionsTimesDirectoryMapsAndAttributes)
     EXPECT_EQ(BesideTheTests(L""), FileSystemUtilities::GetApplicationDirectoryWithBackSlash());
 }
 
-// CTest makes the tree: five levels of four directories, fourteen files in each directory, and
-// L1a\L2a\loop, a link to the top.
-TEST(FileSystemUtilities, TreeWalkEndsOnALinkBackToTheTop)
-{
-    const std::wstring root = Variable(L"KELVO_DIRECTORY_TREE");
-    if (root.empty())
-    {
-        GTEST_SKIP() << "KELVO_DIRECTORY_TREE is set by CTest, which makes the tree";
-    }
-    const auto tree = FileSystemUtilities::EnumerateDirectoryTree(root);
-    const std::size_t directories = 4 + 16 + 64 + 256 + 1024;
-    EXPECT_EQ(1 + directories * 15 + 1, tree.size());
-    EXPECT_EQ(static_cast<std::ptrdiff_t>(1 + directories + 1),
-              std::count_if(tree.begin(), tree.end(), [](const auto& entry) { return entry.second; }));
-    EXPECT_TRUE(tree.at(root + L"\\L1a\\L2a\\loop"));
-    EXPECT_FALSE(tree.at(root + L"\\L1d\\L2d\\L3d\\L4d\\L5d\\f13"));
-}
-
 // The interface's slots hold its operations only: deleting through it must not compile.
 static_assert(!std::is_destructible_v<IIniFile>);
 
@@ -483,10 +472,8 @@ TEST_F(FileSystemTest, IniValues)
     EXPECT_EQ(7, ini.ReadIntValue(L"section", L"missing", 7));
     EXPECT_EQ("Invalid parameter.", WhatOf<std::exception>([&] { ini.ReadStringValue(L"", L"k", L""); }));
     EXPECT_EQ("Invalid parameter.", WhatOf<std::exception>([&] { ini.ReadStringValue(L"s", L"", L""); }));
-    IniFile missingFile(In(L"no\\such.ini"));
-    IIniFile& missing = missingFile;
     EXPECT_EQ("WriteStringValue failed.: " + std::system_category().message(3),
-              WhatOf<Win32Exception>([&] { missing.WriteStringValue(L"s", L"k", L"v"); }));
+              WhatOf<Win32Exception>([&] { IniFile(In(L"no\\such.ini")).WriteStringValue(L"s", L"k", L"v"); }));
     // Text that would put sections or keys of its own making into the file is refused, and the
     // file stays as it was.
     const Bytes before = File::ReadAllBytes(In(L"settings.ini"));

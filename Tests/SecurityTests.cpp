@@ -147,18 +147,29 @@ TEST(ServiceUtilities, InstallStartStopChangeAndRemoveARealService)
 
 using ToolsTest = FileSystemTest;
 
-TEST_F(ToolsTest, ExitCodesArgumentsPathsAndStartDirectory)
+TEST_F(ToolsTest, ExitCodesArgumentsPathsStartDirectoryAndElevation)
 {
+    // An elevated start needs an apartment thread: on a thread of the multithreaded model nothing
+    // starts, on a fresh thread it does.
+    const std::wstring to = L" \"" + In(L"report.txt") + L"\" ";
+    std::thread([&] {
+        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        EXPECT_EQ(0xFFFFFFFFul, Tools::RunWait(2, Child, L"0" + to));
+        EXPECT_FALSE(Tools::Run(2, Child, L"0" + to));
+        ::CoUninitialize();
+    }).join();
+    EXPECT_FALSE(File::Exists(In(L"report.txt")));
+    std::thread([&] { EXPECT_EQ(5ul, Tools::RunWait(2, Child, L"5" + to)); }).join();
+
     // A program starts in the caller's directory.
     wchar_t before[MAX_PATH] = {};
     ::GetCurrentDirectoryW(MAX_PATH, before);
     ASSERT_TRUE(::SetCurrentDirectoryW(m_dir.c_str()));
-    const unsigned long code = Tools::RunWait(Child, L"0 report.txt");
+    const unsigned long code = Tools::RunWait(Child, L"0 here.txt");
     ::SetCurrentDirectoryW(before);
     EXPECT_EQ(0ul, code);
-    EXPECT_TRUE(File::Exists(In(L"report.txt")));
+    EXPECT_TRUE(File::Exists(In(L"here.txt")));
 
-    const std::wstring to = L" \"" + In(L"report.txt") + L"\" ";
     EXPECT_EQ(3ul, Tools::RunWait(Child, L"  3" + to + L"\"a b\" \"say \\\"hi\\\"\"  "));
     EXPECT_EQ((std::vector<std::wstring>{ L"a b", L"say \"hi\"" }), File::ReadAllUnicodeLines(In(L"report.txt")));
 
@@ -179,19 +190,6 @@ TEST_F(ToolsTest, ExitCodesArgumentsPathsAndStartDirectory)
     EXPECT_TRUE(Tools::Run(Child, L"3 NUL")); // not waited for: it writes nowhere
     EXPECT_FALSE(Tools::Run(Child + L".missing", L""));
     EXPECT_EQ(handlesBefore, OpenHandleCount());
-}
-
-TEST_F(ToolsTest, ElevatedStartsNeedAnApartmentThread)
-{
-    const std::wstring report = L" \"" + In(L"report.txt") + L"\"";
-    std::thread([&] {
-        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        EXPECT_EQ(0xFFFFFFFFul, Tools::RunWait(2, Child, L"0" + report));
-        EXPECT_FALSE(Tools::Run(2, Child, L"0" + report));
-        ::CoUninitialize();
-    }).join();
-    EXPECT_FALSE(File::Exists(In(L"report.txt")));
-    std::thread([&] { EXPECT_EQ(5ul, Tools::RunWait(2, Child, L"5" + report)); }).join();
 }
 
 TEST(EventAccessControl, NamedEventsWithTheirListsAreSignalledAndOpened)
