@@ -225,12 +225,6 @@ TEST_F(FileSystemTest, NewFileNamesAndPermissionProbes)
     const auto message = [](const std::function<void()>& call) {
         return std::string(Caught<std::runtime_error>(call).what());
     };
-    struct Probes
-    {
-        std::wstring (*draw)(const std::wstring&, const std::wstring&, unsigned int);
-        bool (*writable)(const std::wstring&);
-        bool (*creatable)(const std::wstring&);
-    };
     // Every digit is drawn: with 0 to e taken, f is found.
     for (const wchar_t digit : std::wstring(L"0123456789abcde"))
     {
@@ -238,26 +232,26 @@ TEST_F(FileSystemTest, NewFileNamesAndPermissionProbes)
     }
     const std::wstring taken = In(L".log");
     File::WriteAllBytes(taken, Bytes{ 1 });
-    const Probes families[] = { { File::GenerateNewFileName, File::IsWritePermissonAvailable, File::IsCreatePermissonAvailable },
-                                { Tools::GenerateFileName, Tools::IsWritePermissonAvailable, Tools::IsCreatePermissonAvailable } };
-    for (const Probes& probes : families)
+    for (const bool tools : { false, true })
     {
-        EXPECT_EQ("The provided path is empty", message([&] { probes.draw(L"", L".log", 8); }));
-        EXPECT_EQ("The provided extention is empty", message([&] { probes.draw(m_dir, L"", 8); }));
-        EXPECT_EQ("The provided filename is empty", message([&] { probes.writable(L""); }));
-        EXPECT_EQ("The provided folder is empty", message([&] { probes.creatable(L""); }));
-        EXPECT_EQ(m_dir + L"\\f.log", probes.draw(m_dir, L".log", 1));
+        const auto draw = tools ? &Tools::GenerateFileName : &File::GenerateNewFileName;
+        const auto writable = tools ? &Tools::IsWritePermissonAvailable : &File::IsWritePermissonAvailable;
+        const auto creatable = tools ? &Tools::IsCreatePermissonAvailable : &File::IsCreatePermissonAvailable;
+        EXPECT_EQ("The provided path is empty", message([&] { draw(L"", L".log", 8); }));
+        EXPECT_EQ("The provided extention is empty", message([&] { draw(m_dir, L"", 8); }));
+        EXPECT_EQ("The provided filename is empty", message([&] { writable(L""); }));
+        EXPECT_EQ("The provided folder is empty", message([&] { creatable(L""); }));
+        EXPECT_EQ(m_dir + L"\\f.log", draw(m_dir, L".log", 1));
         // Length 0 has a single candidate: once it exists the search gives up instead of spinning.
-        EXPECT_EQ("No new file name found: every name drawn exists already",
-                  message([&] { probes.draw(m_dir, L".log", 0); }));
+        EXPECT_EQ("No new file name found: every name drawn exists already", message([&] { draw(m_dir, L".log", 0); }));
 
-        EXPECT_FALSE(probes.writable(In(L"missing")));
-        EXPECT_FALSE(probes.writable(m_dir));
-        EXPECT_TRUE(probes.writable(taken));
+        EXPECT_FALSE(writable(In(L"missing")));
+        EXPECT_FALSE(writable(m_dir));
+        EXPECT_TRUE(writable(taken));
         const std::size_t before = Directory().GetFiles(m_dir).size();
-        EXPECT_TRUE(probes.creatable(m_dir));
+        EXPECT_TRUE(creatable(m_dir));
         EXPECT_EQ(before + 1, Directory().GetFiles(m_dir).size());
-        EXPECT_FALSE(probes.creatable(In(L"missing")));
+        EXPECT_FALSE(creatable(In(L"missing")));
     }
     // A file open without sharing may not be written; to Tools, which cannot read it, it is free.
     const Kelvo::HostApi::UniqueFileHandle locked(::CreateFileW(taken.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
