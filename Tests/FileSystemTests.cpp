@@ -132,7 +132,8 @@ TEST_F(FileSystemTest, BytesAndTheirFailuresAndNoHandleLeft)
     EXPECT_EQ(before, OpenHandleCount());
 }
 
-TEST_F(FileSystemTest, EightBitLines)
+// 8-bit lines, then UTF-16 lines.
+TEST_F(FileSystemTest, LineFiles)
 {
     const std::wstring path = In(L"lines.txt");
     File::WriteAllLines(path, Lines{ L"caf\u00e9", L"", L"euro \u20ac end", L"in\nside" });
@@ -154,11 +155,7 @@ TEST_F(FileSystemTest, EightBitLines)
     }
     EXPECT_EQ(Lines{}, File::ReadAllLines(In(L"missing.txt")));
     File::WriteAllLines(In(L"no\\such.txt"), Lines{ L"x" });
-}
 
-TEST_F(FileSystemTest, UnicodeLines)
-{
-    const std::wstring path = In(L"unicode.txt");
     File::WriteAllUnicodeLines(path, Lines{ L"x", L"y" });
     EXPECT_EQ((Bytes{ 0xFF, 0xFE, 0x78, 0, 0x0A, 0, 0x79, 0, 0x0A, 0 }), File::ReadAllBytes(path));
     File::WriteAllUnicodeLines(path, Lines{});
@@ -168,7 +165,7 @@ TEST_F(FileSystemTest, UnicodeLines)
     File::WriteAllUnicodeLines(path, lines);
     EXPECT_EQ(lines, File::ReadAllUnicodeLines(path));
 
-    const std::vector<std::pair<Bytes, Lines>> reads = {
+    const std::vector<std::pair<Bytes, Lines>> unicodeReads = {
         { { 0xFE, 0xFF, 0, 0x78, 0, 0x0A }, { L"x" } },
         { { 0x78, 0, 0x0A, 0 }, { L"\u7800\u0a00" } },
         { { 0xFF, 0xFE, 0x61, 0, 0x00, 0xDC, 0x62, 0 }, { L"a\xdc00" L"b" } }, // lone surrogates stay, and
@@ -176,7 +173,7 @@ TEST_F(FileSystemTest, UnicodeLines)
           { L"a", L"b\xd800" L"c", L"d" } },
         { { 0xFF, 0xFE, 0x61, 0, 0x62 }, { L"a" } },
     };
-    for (const auto& read : reads)
+    for (const auto& read : unicodeReads)
     {
         File::WriteAllBytes(path, read.first);
         EXPECT_EQ(read.second, File::ReadAllUnicodeLines(path));
