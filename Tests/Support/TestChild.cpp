@@ -13,6 +13,7 @@
 namespace {
 
 SERVICE_STATUS_HANDLE g_status = nullptr;
+HANDLE g_stop = nullptr;
 
 void Report(DWORD state)
 {
@@ -20,20 +21,26 @@ void Report(DWORD state)
     ::SetServiceStatus(g_status, &status);
 }
 
-// The dispatcher returns once the service has reported that it stopped.
+// Stopped only once the handler has answered: a process that ends while the stop control is
+// still being answered fails it.
 DWORD WINAPI Handler(DWORD control, DWORD, void*, void*)
 {
     if (control == SERVICE_CONTROL_STOP)
     {
-        Report(SERVICE_STOPPED);
+        Report(SERVICE_STOP_PENDING);
+        ::SetEvent(g_stop);
     }
     return NO_ERROR;
 }
 
 void WINAPI ServiceMain(DWORD, wchar_t** arguments)
 {
+    g_stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     g_status = ::RegisterServiceCtrlHandlerExW(arguments[0], Handler, nullptr);
     Report(SERVICE_RUNNING);
+    ::WaitForSingleObject(g_stop, INFINITE);
+    ::CloseHandle(g_stop);
+    Report(SERVICE_STOPPED);
 }
 
 } // namespace
