@@ -4,28 +4,30 @@
 // current directory and holds an unrelated DLL named HostApi.dll; the library's folder is on PATH.
 #include <Exception.h>
 #include <OSInfo.h>
+#include <Path.h>
 #include <RezolveDelayLoadImport.h>
+
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <delayimp.h>
-#include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <future>
 #include <string>
-#include <thread>
 #include <vector>
 
-using Kelvo::Utilities::Exception;
 using Kelvo::Utilities::OSInfo;
+using Kelvo::Utilities::Path;
 
 namespace {
 
 struct Layout
 {
-    const char* name;
+    std::string name;
     // The end of the refusal's message after the path of HostApi.dll, and its code; none for Good.
     const wchar_t* reason;
     std::uint64_t code;
@@ -46,93 +48,54 @@ std::wstring FileName(HMODULE module)
     return name;
 }
 
-// The paths of every module of this process that is called HostApi.dll.
-std::vector<std::wstring> LoadedHostApis()
-{
-    std::vector<std::wstring> paths;
-    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);
-    MODULEENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Module32FirstW(snapshot, &entry); more; more = ::Module32NextW(snapshot, &entry))
-    {
-        if (::lstrcmpiW(entry.szModule, L"HostApi.dll") == 0)
-        {
-            paths.push_back(FileName(entry.hModule));
-        }
-    }
-    ::CloseHandle(snapshot);
-    return paths;
-}
-
-// The Windows folder as the library gives it through HostApi, or "message|code|source file" of
-// the Exception it throws.
-std::wstring FirstHostApiCall()
-{
-    try
-    {
-        return OSInfo().GetBaseDirectory();
-    }
-    catch (const Exception& e)
-    {
-        const std::wstring at = e.GetSourceLocation();
-        return e.GetFullMessage() + L"|" + e.GetErrorCodeText() + L"|" + at.substr(0, at.find(L" Line:"));
-    }
-}
-
 } // namespace
 
 TEST(ModuleLoading, EightFirstCallsAtOnceLoadOnlyTheSignedHostApiOfTheLibraryFolder)
 {
     const char* const name = std::getenv("KELVO_MODULE_LAYOUT");
-    ASSERT_NE(nullptr, name) << "run by CTest in a layout of the module-loading fixture";
-    const Layout* layout = nullptr;
-    for (const Layout& candidate : Layouts)
-    {
-        layout = std::string(candidate.name) == name ? &candidate : layout;
-    }
-    ASSERT_NE(nullptr, layout) << name;
+    const Layout* const layout = std::find_if(std::begin(Layouts), std::end(Layouts),
+                                              [&](const Layout& candidate) { return name && candidate.name == name; });
+    ASSERT_NE(std::end(Layouts), layout) << "run by CTest in a layout of the module-loading fixture";
 
-    const HMODULE library = ::GetModuleHandleW(L"KelvoUtilities.dll");
-    const std::wstring libraryPath = FileName(library);
-    const std::wstring hostApiPath = libraryPath.substr(0, libraryPath.rfind(L'\\')) + L"\\HostApi.dll";
-    EXPECT_EQ(std::vector<std::wstring>(), LoadedHostApis());
-    EXPECT_NE(nullptr, ::GetProcAddress(library, "RezolveDelayLoadImport"));
-
-    std::wstring expected;
-    if (layout->reason == nullptr)
-    {
-        expected.resize(MAX_PATH);
-        expected.resize(::GetWindowsDirectoryW(&expected[0], MAX_PATH));
-        expected += L"\\";
-    }
-    else
-    {
-        const std::wstring code = std::to_wstring(layout->code);
-        expected = L"Not loading HostApi.dll: " + hostApiPath + layout->reason +
-                   (layout->code == 0x800B0004 ? libraryPath : L"") + L" (ErrorCode: " + code + L")|" + code +
-                   L"|Source\\RezolveDelayLoadImport";
-    }
+    const std::wstring libraryPath = FileName(::GetModuleHandleW(L"KelvoUtilities.dll"));
+    const std::wstring folder = libraryPath.substr(0, libraryPath.rfind(L'\\')), hostApiPath = folder + L"\\HostApi.dll";
+    EXPECT_EQ(nullptr, ::GetModuleHandleW(L"HostApi.dll"));
+    const std::wstring code = std::to_wstring(layout->code);
+    const std::wstring expected = layout->reason == nullptr
+                                      ? std::wstring(_wgetenv(L"windir")) + L"\\"
+                                      : L"Not loading HostApi.dll: " + hostApiPath + layout->reason +
+                                            (layout->code == 0x800B0004 ? libraryPath : L"") + L"|" + code +
+                                            L"|Source\\RezolveDelayLoadImport";
+    // The Windows folder as the library gives it through HostApi, or the failure it throws.
+    const auto outcome = [&](std::future<std::wstring> call) {
+        return layout->reason == nullptr ? call.get() : TestSupport::FailureOf([&] { call.get(); });
+    };
     std::promise<void> start;
     const std::shared_future<void> started = start.get_future().share();
-    std::vector<std::wstring> outcomes(8);
-    std::vector<std::thread> threads;
-    for (std::wstring& outcome : outcomes)
+    std::vector<std::future<std::wstring>> calls;
+    for (int i = 0; i < 8; ++i)
     {
-        threads.emplace_back([&outcome, started] {
+        calls.push_back(std::async(std::launch::async, [started] {
             started.wait();
-            outcome = FirstHostApiCall();
-        });
+            return OSInfo().GetBaseDirectory();
+        }));
     }
     start.set_value();
-    for (std::thread& thread : threads)
+    for (std::future<std::wstring>& call : calls)
     {
-        thread.join();
+        EXPECT_EQ(expected, outcome(std::move(call)));
     }
-    EXPECT_EQ(std::vector<std::wstring>(8, expected), outcomes);
     // A later call does the same: a refusal stands for the process, a loaded module stays.
-    EXPECT_EQ(expected, FirstHostApiCall());
-    EXPECT_EQ(layout->reason == nullptr ? std::vector<std::wstring>{ hostApiPath } : std::vector<std::wstring>(),
-              LoadedHostApis());
+    EXPECT_EQ(expected, outcome(std::async(std::launch::deferred, [] { return OSInfo().GetBaseDirectory(); })));
+    const HMODULE loaded = ::GetModuleHandleW(L"HostApi.dll");
+    EXPECT_EQ(layout->reason == nullptr ? hostApiPath : L"", loaded ? FileName(loaded) : L"");
+
+    // Away from the program and its current directory: relative paths are completed in the
+    // library's folder.
+    EXPECT_EQ(folder, Path::GetModuleDirectory());
+    EXPECT_EQ(folder + L"\\x\\y", Path::MakeFullPath(L"\\x\\y"));
+    EXPECT_EQ(folder + L"\\", Path::MakeFullPath(L""));
+    EXPECT_EQ(L"D:\\x", Path::MakeFullPath(L"D:\\x"));
 
     // Another DLL's imports are the helper's business.
     DelayLoadInfo other{};

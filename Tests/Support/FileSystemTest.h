@@ -1,5 +1,6 @@
-// The fixture of the tests that touch the file system: each test owns a fresh directory below
-// the temporary directory, with non-Latin characters in its name, and removes it.
+// What the tests that touch the file system share: a fixture that gives each test a fresh
+// directory below the temporary directory, with non-Latin characters in its name, and removes
+// it; the names of a listing; and the private memory of the process.
 #pragma once
 
 #include <File.h>
@@ -7,8 +8,11 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <psapi.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <set>
 #include <string>
 
 class FileSystemTest : public ::testing::Test
@@ -25,10 +29,6 @@ protected:
 
     void TearDown() override
     {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_dir))
-        {
-            ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
         std::filesystem::remove_all(m_dir);
     }
 
@@ -39,3 +39,24 @@ protected:
 
     std::wstring m_dir;
 };
+
+// Every name of a list or of a single-pass enumeration, in any order.
+using Names = std::multiset<std::wstring>;
+template <typename Listing>
+Names NamesIn(Listing&& listing)
+{
+    Names names;
+    for (const std::wstring& name : listing)
+    {
+        names.insert(name);
+    }
+    return names;
+}
+
+// The private commit of the process; Wine leaves PrivateUsage 0.
+inline std::int64_t PrivateBytes()
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
+    return static_cast<std::int64_t>(counters.PagefileUsage);
+}
