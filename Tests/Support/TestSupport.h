@@ -47,17 +47,9 @@ std::string WhatOf(Call call)
 template <typename Call>
 std::wstring FailureOf(Call call)
 {
-    try
-    {
-        call();
-        ADD_FAILURE() << "nothing was thrown";
-    }
-    catch (const Kelvo::Utilities::Exception& e)
-    {
-        const std::wstring at = e.GetSourceLocation();
-        return e.GetErrorMessage() + L"|" + e.GetErrorCodeText() + L"|" + at.substr(0, at.find(L" Line:"));
-    }
-    return std::wstring();
+    const Kelvo::Utilities::Exception e = Caught<Kelvo::Utilities::Exception>(call);
+    const std::wstring at = e.GetSourceLocation();
+    return e.GetErrorMessage() + L"|" + e.GetErrorCodeText() + L"|" + at.substr(0, at.find(L" Line:"));
 }
 
 // The path of file in the folder of the running test program (where CMake puts every module).
