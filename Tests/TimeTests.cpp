@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -25,12 +24,6 @@ const wchar_t* const InvalidDate = L"Invalid parameter!|87|Source\\KelvoTime";
 KelvoTime Raw(std::uint64_t ticks)
 {
     return KelvoTime(static_cast<std::int64_t>(ticks));
-}
-
-// Seconds from a SYSTEMTIME to a KelvoTime.
-double SecondsBetween(SYSTEMTIME& a, const KelvoTime& b)
-{
-    return (static_cast<double>(b.GetTime()) - static_cast<double>(KelvoTime(a).GetTime())) / 1e7;
 }
 
 } // namespace
@@ -91,7 +84,9 @@ TEST(KelvoTime, TextFormAndInvalidDates)
         { L"2015-03-12T14:05:", L"2015-03-12T14:05:00" },   // 17 characters
         { L"2015-03-12T14:05:7", L"2015-03-12T14:05:07" },  // 18 characters
         { L"2015-3-12T14:05:09", L"2015-03-02T04:05:09" },  // by position: "3-", "2T", "4:", "5:", "9"
-        { L"30827-12-31T23:59:59", L"30827-12-31T23:59:59" },
+        { L"30827-12-31T23:59:59", L"30827-12-31T23:59:59" }, // the first and last dates, and leap days
+        { L"1601-01-01T00:00:00", L"1601-01-01T00:00:00" },   { L"2016-02-29T23:59:59", L"2016-02-29T23:59:59" },
+        { L"2000-02-29T00:00:00", L"2000-02-29T00:00:00" },
     };
     for (const auto& c : cases)
     {
@@ -103,7 +98,8 @@ TEST(KelvoTime, TextFormAndInvalidDates)
     const KelvoTime before = parsed;
     EXPECT_EQ("invalid string position", WhatOf<std::out_of_range>([&] { parsed.FromString(L"2015-03-12T14:05"); }));
     for (const wchar_t* text : { L"2015-13-12T14:05:09", L"2015-02-29T14:05:09", L"2015-03-12T24:05:09",
-                                 L"1600-12-31T23:59:59", L"2015--3-12T14:05:09", L"2015-01-01T00:60:00" })
+                                 L"1600-12-31T23:59:59", L"2015--3-12T14:05:09", L"2015-01-01T00:60:00",
+                                 L"1900-02-29T00:00:00", L"2015-01-00T00:00:00", L"2015-01-01T00:00:60" })
     {
         EXPECT_EQ(InvalidDate, FailureOf([&] { parsed.FromString(text); })) << text;
     }
@@ -112,22 +108,6 @@ TEST(KelvoTime, TextFormAndInvalidDates)
     SYSTEMTIME invalid{ 2015, 4, 0, 31, 0, 0, 0, 0 };
     EXPECT_EQ(InvalidDate, FailureOf([&] { parsed = invalid; }));
     EXPECT_EQ(before, parsed);
-}
-
-TEST(KelvoTime, EveryYearFrom1601To30827RoundTrips)
-{
-    for (unsigned int year = 1601; year <= 30827; ++year)
-    {
-        const unsigned int month = year % 12 + 1, day = year % 28 + 1, hour = year % 24, minute = year % 60;
-        const KelvoTime time(year, month, day, hour, minute, 59);
-        wchar_t expected[32];
-        std::swprintf(expected, 32, L"%04u-%02u-%02uT%02u:%02u:59", year, month, day, hour, minute);
-        ASSERT_EQ(expected, time.ToString());
-        KelvoTime parsed;
-        parsed.FromString(expected);
-        ASSERT_EQ(time, parsed) << year;
-        ASSERT_EQ(time, KelvoTime(time.ToHexString())) << year;
-    }
 }
 
 TEST(KelvoTime, UnixSecondsOverTheWholeSixtyFourBitRange)
@@ -200,9 +180,12 @@ TEST(TimeZones, ClockAndLocalTimeFollowTheZoneOfTheProcess)
     SYSTEMTIME local, utc;
     ::GetLocalTime(&local);
     ::GetSystemTime(&utc);
-    EXPECT_LT(std::abs(SecondsBetween(local, KelvoTime::Now())), 1.0);
-    EXPECT_LT(std::abs(SecondsBetween(local, KelvoTime(LocalTime))), 1.0);
-    EXPECT_LT(std::abs(SecondsBetween(utc, KelvoTime(SystemTime))), 1.0);
+    const auto seconds = [](SYSTEMTIME& from, const KelvoTime& to) {
+        return (static_cast<double>(to.GetTime()) - static_cast<double>(KelvoTime(from).GetTime())) / 1e7;
+    };
+    EXPECT_LT(std::abs(seconds(local, KelvoTime::Now())), 1.0);
+    EXPECT_LT(std::abs(seconds(local, KelvoTime(LocalTime))), 1.0);
+    EXPECT_LT(std::abs(seconds(utc, KelvoTime(SystemTime))), 1.0);
 
     // Minutes east of UTC, in winter and summer, of the zones CTest runs this test in.
     const std::map<std::string, std::pair<int, int>> zones = {
@@ -226,14 +209,11 @@ TEST(TimeZones, ClockAndLocalTimeFollowTheZoneOfTheProcess)
 
 TEST(RegionalSettings, ReadTheUsersLocaleWithGrowingBuffers)
 {
+    for (const auto& [format, meridian] : { std::pair<std::wstring, bool>{ L"HH:mm:ss", false }, { L"h:mm:ss tt", true } })
     {
-        const ScopedLocaleItem longTime(LOCALE_STIMEFORMAT, L"HH:mm:ss");
-        EXPECT_EQ(L"HH:mm:ss", KelvoTime::GetLongTimeFormat());
-        EXPECT_FALSE(KelvoTime::IsMerdian());
-    }
-    {
-        const ScopedLocaleItem longTime(LOCALE_STIMEFORMAT, L"h:mm:ss tt");
-        EXPECT_TRUE(KelvoTime::IsMerdian());
+        const ScopedLocaleItem longTime(LOCALE_STIMEFORMAT, format);
+        EXPECT_EQ(format, KelvoTime::GetLongTimeFormat());
+        EXPECT_EQ(meridian, KelvoTime::IsMerdian());
     }
     // Longer than the separator's first buffer of 8 characters: it doubles until the text fits.
     // (Wine refuses the other items longer than 80 characters, so their 128 never fills.)
