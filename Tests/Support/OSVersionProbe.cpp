@@ -3,30 +3,14 @@
 #include <KelvoUtilities.h>
 
 #include <cstdio>
-#include <string>
 
 using namespace Kelvo::Utilities;
-
-namespace {
-
-void Print(const char* name, bool value)
-{
-    std::printf("%s=%d\n", name, value ? 1 : 0);
-}
-
-void Print(const char* name, const std::wstring& value)
-{
-    std::string utf8;
-    StringUtilities::Utf16ToUtf8(value, utf8);
-    std::printf("%s=%s\n", name, utf8.c_str());
-}
-
-} // namespace
 
 int main()
 {
     const unsigned long no = IOSInfo::NotGiven;
     const OSInfo os;
+    const auto Print = [](const char* name, bool value) { std::printf("%s=%d\n", name, value ? 1 : 0); };
     Print("IsAtLeastWindowsVista", os.IsAtLeastWindowsVista());
     Print("IsAtLeastWindows7", os.IsAtLeastWindows7());
     Print("IsAtLeastWindows8", os.IsAtLeastWindows8());
@@ -51,7 +35,7 @@ int main()
     Print("IsVersion(6)", os.IsVersion(6, no, no, no));
     Print("IsVersion(10.0)", os.IsVersion(10, 0, no, no));
     Print("IsAtLeastVersion(6.1 SP2)", os.IsAtLeastVersion(6, 1, 2, no));
-    Print("ShortTimeFormat", KelvoTime::GetShortTimeFormat());
-    Print("LongTimeFormat", KelvoTime::GetLongTimeFormat());
+    std::printf("ShortTimeFormat=%s\n", StringUtilities::ToAscii(KelvoTime::GetShortTimeFormat()).c_str());
+    std::printf("LongTimeFormat=%s\n", StringUtilities::ToAscii(KelvoTime::GetLongTimeFormat()).c_str());
     return 0;
 }
