@@ -88,7 +88,7 @@ static_assert(!Catches<Exception, Win32Exception> && !Catches<Exception, FileSys
               !Catches<Win32Exception, Exception> && !Catches<Win32Exception, FileSystemException> &&
               !Catches<FileSystemException, Exception> && !Catches<FileSystemException, Win32Exception>);
 
-TEST(Win32Exception, TakesTheLastErrorOrTheGivenCode)
+TEST(SystemErrors, Win32AndFileSystemExceptionsTakeTheLastErrorOrTheGivenCode)
 {
     ::SetLastError(ERROR_ACCESS_DENIED);
     const Win32Exception fromLastError("GetDiskFreeSpaceEx failed");
@@ -99,10 +99,8 @@ TEST(Win32Exception, TakesTheLastErrorOrTheGivenCode)
     EXPECT_EQ(2, Win32Exception(ERROR_FILE_NOT_FOUND, "RegGetValue failed.").code().value());
     // Without a message there is nothing for ": " to separate.
     EXPECT_EQ(std::system_category().message(87), Win32Exception(87, "").what());
-}
 
-TEST(FileSystemException, TakesTheLastErrorAndKeepsBothWidePaths)
-{
+    // File-system failures keep both wide paths as given.
     const std::wstring source = L"C:\\T\u00e9st\\\u65e5\u672c.txt";
     ::SetLastError(ERROR_SHARING_VIOLATION);
     const FileSystemException one("CreateFile failed.", source);
@@ -131,7 +129,7 @@ TEST(CrossModule, ExceptionsAreCaughtByTypeInEveryModule)
               }));
 }
 
-TEST(UniqueHandle, ClosesExactlyOnceWhoeverEndsUpOwningIt)
+TEST(UniqueHandle, ClosesExactlyOnceWhoeverEndsUpOwningItAndKnowsItsInvalidValues)
 {
     const HANDLE moved = NewEvent(), released = NewEvent(), replaced = NewEvent(), put = NewEvent();
     {
@@ -158,10 +156,8 @@ TEST(UniqueHandle, ClosesExactlyOnceWhoeverEndsUpOwningIt)
     const unsigned int before = OpenHandleCount();
     const UniqueKernelHandle leaked(NewEvent());
     EXPECT_EQ(before + 1, OpenHandleCount());
-}
 
-TEST(UniqueHandle, InvalidValuesFollowTheTraits)
-{
+    // Which values mean "no handle" follows the traits of the function that made it.
     EXPECT_FALSE(UniqueKernelHandle(INVALID_HANDLE_VALUE).IsValid());
     EXPECT_FALSE(UniqueKernelHandle(nullptr).IsValid());
     EXPECT_EQ(INVALID_HANDLE_VALUE, UniqueFindHandle().Get());
@@ -173,20 +169,17 @@ TEST(OperatingSystem, LongTemporaryDirectoriesComeBackWholeOrFailWithTheCode)
 {
     std::wstring saved(32767, L'\0');
     saved.resize(::GetEnvironmentVariableW(L"TMP", &saved[0], 32767));
-    const auto reportedFor = [](const std::wstring& directory) {
-        EXPECT_TRUE(::SetEnvironmentVariableW(L"TMP", directory.c_str()));
-        return OperatingSystem::TempDirectory();
-    };
-
     const std::wstring fits = L"C:\\" + std::wstring(250, L'k');
-    EXPECT_EQ(fits + L"\\", reportedFor(fits));
+    ::SetEnvironmentVariableW(L"TMP", fits.c_str());
+    EXPECT_EQ(fits + L"\\", OperatingSystem::TempDirectory());
 
     // Windows reports the size a longer directory needs, and it comes back whole; Wine refuses
     // such a directory with ERROR_FILENAME_EXCED_RANGE, which must arrive as the code.
     const std::wstring longer = L"C:\\" + std::wstring(300, L'k');
+    ::SetEnvironmentVariableW(L"TMP", longer.c_str());
     try
     {
-        EXPECT_EQ(longer + L"\\", reportedFor(longer));
+        EXPECT_EQ(longer + L"\\", OperatingSystem::TempDirectory());
     }
     catch (const Exception& e)
     {

@@ -297,23 +297,30 @@ TEST(Base64, GarbageIsRefusedWithTheExactMessages)
 // The interface's slots hold its two operations only: deleting through it must not compile.
 static_assert(!std::is_destructible_v<IStringResourceReader>);
 
-TEST(StringResourceReader, ReadsEveryBlockWithGapsAndNothingElse)
+TEST(StringResourceReader, ReadsEveryBlockWithGapsAndNothingElseAndFreesItsModule)
 {
-    StringResourceReader reader(LoadAsData(L"StringTables.dll"));
-    const std::map<int, std::wstring> expected = {
-        { 0, L"zero" },          { 5, L"Gr\u00FC\u00DFe \u20AC" }, { 7, L"say \"hi\"" }, { 16, L"sixteen" },
-        { 31, L"thirty-one" }, { 1000, L"one thousand" },         { 65535, L"last" },
-    };
-    EXPECT_EQ(expected, reader.GetAllStrings());
-    EXPECT_EQ(expected, reader.GetAllStrings());
-
-    for (const int id : { 0, 6, 65535, -1 })
+    auto module = LoadAsData(L"StringTables.dll");
+    // A data-file module's handle is its mapped image with the low bits set.
+    const void* image = reinterpret_cast<const void*>(reinterpret_cast<ULONG_PTR>(module.get()) & ~ULONG_PTR(3));
     {
-        // A plain std::exception: handlers for runtime_error and logic_error let it pass.
-        EXPECT_EQ("Not implemented yet", WhatOf<std::exception>([&] {
-                      try { reader.GetString(id); } catch (const std::runtime_error&) { } catch (const std::logic_error&) { }
-                  }));
+        StringResourceReader reader(std::move(module));
+        EXPECT_EQ(nullptr, module.get());
+        const std::map<int, std::wstring> expected = {
+            { 0, L"zero" },          { 5, L"Gr\u00FC\u00DFe \u20AC" }, { 7, L"say \"hi\"" }, { 16, L"sixteen" },
+            { 31, L"thirty-one" }, { 1000, L"one thousand" },         { 65535, L"last" },
+        };
+        EXPECT_EQ(expected, reader.GetAllStrings());
+        EXPECT_EQ(expected, reader.GetAllStrings());
+        for (const int id : { 0, 6, 65535, -1 })
+        {
+            // A plain std::exception: handlers for runtime_error and logic_error let it pass.
+            EXPECT_EQ("Not implemented yet", WhatOf<std::exception>([&] {
+                          try { reader.GetString(id); } catch (const std::runtime_error&) { } catch (const std::logic_error&) { }
+                      }));
+        }
+        EXPECT_TRUE(IsMapped(image));
     }
+    EXPECT_FALSE(IsMapped(image));
 
     EXPECT_TRUE(StringResourceReader(LoadAsData(L"NoStringTables.dll")).GetAllStrings().empty());
     // An empty reader has no module, not the executable's.
@@ -321,20 +328,6 @@ TEST(StringResourceReader, ReadsEveryBlockWithGapsAndNothingElse)
 
     StringResourceReader damaged(LoadAsData(L"DamagedStringTable.dll"));
     EXPECT_EQ("String table is damaged", WhatOf<std::runtime_error>([&] { damaged.GetAllStrings(); }));
-}
-
-TEST(StringResourceReader, DestroyingTheReaderFreesItsModule)
-{
-    auto module = LoadAsData(L"StringTables.dll");
-    // A data-file module's handle is its mapped image with the low bits set.
-    const void* image = reinterpret_cast<const void*>(reinterpret_cast<ULONG_PTR>(module.get()) & ~ULONG_PTR(3));
-    ASSERT_TRUE(IsMapped(image));
-    {
-        StringResourceReader reader(std::move(module));
-        EXPECT_EQ(nullptr, module.get());
-        EXPECT_TRUE(IsMapped(image));
-    }
-    EXPECT_FALSE(IsMapped(image));
 }
 
 TEST(Language, CodesOfTheTableAndTheChineseRule)

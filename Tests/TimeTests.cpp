@@ -28,7 +28,7 @@ KelvoTime Raw(std::uint64_t ticks)
 
 } // namespace
 
-TEST(KelvoTime, ConstructorsAndTheTwoSixtyFourBitForms)
+TEST(KelvoTime, ConstructorsTheHexadecimalFormAndTheTwoSixtyFourBitForms)
 {
     EXPECT_EQ(L"0000000000000000", KelvoTime().ToHexString());
     EXPECT_EQ(L"0000000000000000", KelvoTime(NoTime).ToHexString());
@@ -56,10 +56,7 @@ TEST(KelvoTime, ConstructorsAndTheTwoSixtyFourBitForms)
     KelvoTime assigned;
     EXPECT_EQ(0x01D05C8A12345678u, (assigned = fileTime).GetTime());
     EXPECT_EQ(KelvoTime(systemTime), assigned = systemTime);
-}
 
-TEST(KelvoTime, HexadecimalForm)
-{
     EXPECT_EQ(L"01d05c8a12345678", Raw(0x01D05C8A12345678).ToHexString());
     EXPECT_EQ(L"ffffffffffffffff", Raw(~0ull).ToHexString());
     const std::pair<std::wstring, std::uint64_t> parsed[] = {

@@ -34,6 +34,5 @@ int main()
     Print("IsVersion(10.0)", os.IsVersion(10, 0, no, no));
     Print("IsAtLeastVersion(6.1 SP2)", os.IsAtLeastVersion(6, 1, 2, no));
     std::printf("ShortTimeFormat=%s\n", StringUtilities::ToAscii(KelvoTime::GetShortTimeFormat()).c_str());
-    std::printf("LongTimeFormat=%s\n", StringUtilities::ToAscii(KelvoTime::GetLongTimeFormat()).c_str());
     return 0;
 }
