@@ -48,14 +48,12 @@ public:
 
     bool Is64Bit() const override
     {
-        calls.push_back("Is64Bit");
-        return is64Bit;
+        return calls.push_back("Is64Bit"), is64Bit;
     }
 
     bool IsWorkstation() const override
     {
-        calls.push_back("IsWorkstation");
-        return workstation;
+        return calls.push_back("IsWorkstation"), workstation;
     }
 
     bool IsAtLeastVersion(unsigned long askedMajor, unsigned long askedMinor, unsigned long, unsigned long) const override
@@ -72,20 +70,17 @@ public:
 
     bool IsWinXPWorkstation() const override
     {
-        calls.push_back("IsWinXPWorkstation");
-        return OSInfo::IsWinXPWorkstation();
+        return calls.push_back("IsWinXPWorkstation"), OSInfo::IsWinXPWorkstation();
     }
 
     bool IsWin2003Server() const override
     {
-        calls.push_back("IsWin2003Server");
-        return OSInfo::IsWin2003Server();
+        return calls.push_back("IsWin2003Server"), OSInfo::IsWin2003Server();
     }
 
     bool IsWin2003ServerR2() const override
     {
-        calls.push_back("IsWin2003ServerR2");
-        return OSInfo::IsWin2003ServerR2();
+        return calls.push_back("IsWin2003ServerR2"), OSInfo::IsWin2003ServerR2();
     }
 
     unsigned short GetUsersOSLangId() const override

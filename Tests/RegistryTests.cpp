@@ -81,7 +81,7 @@ protected:
 
 } // namespace
 
-TEST(RegistryConversions, TextAndDataBothWays)
+TEST(RegistryConversions, TextFormsOfDataTypesRootsAndPaths)
 {
     const std::tuple<RegistryValueType, std::wstring, Bytes, Direction> cases[] = {
         { RegDword, L"01, 00, 00, 00", { 1, 0, 0, 0 }, BothWays },
@@ -126,6 +126,22 @@ TEST(RegistryConversions, TextAndDataBothWays)
                             RegistryUtilities::ConvertValueTypeToWideString(static_cast<RegistryValueType>(type))));
     }
     EXPECT_EQ(RegSz, RegistryUtilities::ConvertWideStringToValueType(L"REG_SZ"));
+
+    // Only the exact texts of the root handles name a root; any other text is the local machine.
+    for (const wchar_t* other : { L"HKEY_CURRENT_USER", L"", L"0x80000004", L"0X80000001" })
+    {
+        EXPECT_EQ(RootLocalMachine, RegistryUtilities::ConvertStringToRegRootKey(other)) << other;
+    }
+    EXPECT_EQ(RootCurrentUser, RegistryUtilities::ConvertStringToRegRootKey(L"0x80000001"));
+    EXPECT_EQ(RootCurrentConfig, RegistryUtilities::ConvertStringToRegRootKey(L"0x80000005"));
+
+    std::wstring subKey = L"Software\\X";
+    EXPECT_EQ(L"CURRENT_USER\\Software\\X", RegistryUtilities::ConvertRegistryKeyToPath(RootCurrentUser, subKey));
+    subKey = L"\\Software\\X";
+    EXPECT_EQ(L"CURRENT_USER\\Software\\X", RegistryUtilities::ConvertRegistryKeyToPath(RootCurrentUser, subKey));
+    subKey.clear();
+    EXPECT_EQ(L"MACHINE\\SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current",
+              RegistryUtilities::ConvertRegistryKeyToPath(RootCurrentConfig, subKey));
 }
 
 TEST(RegistryConversions, FailuresWithTheirMessagesAndCodes)
@@ -168,25 +184,6 @@ TEST(RegistryConversions, FailuresWithTheirMessagesAndCodes)
         EXPECT_EQ(unresolved, FailureOf([type] { Data(type, L"00"); }));
         EXPECT_EQ(unresolved, FailureOf([type] { Text(type, Bytes{ 0, 0 }); }));
     }
-}
-
-TEST(RegistryConversions, RootKeysAndPaths)
-{
-    // Only the exact texts of the root handles name a root; any other text is the local machine.
-    for (const wchar_t* other : { L"HKEY_CURRENT_USER", L"", L"0x80000004", L"0X80000001" })
-    {
-        EXPECT_EQ(RootLocalMachine, RegistryUtilities::ConvertStringToRegRootKey(other)) << other;
-    }
-    EXPECT_EQ(RootCurrentUser, RegistryUtilities::ConvertStringToRegRootKey(L"0x80000001"));
-    EXPECT_EQ(RootCurrentConfig, RegistryUtilities::ConvertStringToRegRootKey(L"0x80000005"));
-
-    std::wstring subKey = L"Software\\X";
-    EXPECT_EQ(L"CURRENT_USER\\Software\\X", RegistryUtilities::ConvertRegistryKeyToPath(RootCurrentUser, subKey));
-    subKey = L"\\Software\\X";
-    EXPECT_EQ(L"CURRENT_USER\\Software\\X", RegistryUtilities::ConvertRegistryKeyToPath(RootCurrentUser, subKey));
-    subKey.clear();
-    EXPECT_EQ(L"MACHINE\\SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current",
-              RegistryUtilities::ConvertRegistryKeyToPath(RootCurrentConfig, subKey));
 }
 
 TEST_F(RegistryKeyTest, ValuesKeepTypeAndBytesAndAreAllListed)

@@ -25,14 +25,12 @@ using Trimmer = void (*)(std::wstring&, const std::wstring&);
 
 std::wstring Applied(std::wstring text, const std::wstring& search, const std::wstring& replacement, Edit edit)
 {
-    edit(text, search, replacement);
-    return text;
+    return edit(text, search, replacement), text;
 }
 
 std::wstring Trimmed(std::wstring text, const std::wstring& set, Trimmer trim)
 {
-    trim(text, set);
-    return text;
+    return trim(text, set), text;
 }
 
 // The plain in-place loops, as the oracle for the linear versions. Some rules never end
@@ -61,11 +59,6 @@ std::unique_ptr<void*, ModuleHandleDeleter> LoadAsData(const std::wstring& file)
     return std::unique_ptr<void*, ModuleHandleDeleter>(module);
 }
 
-bool IsMapped(const void* address)
-{
-    return Kelvo::HostApi::OperatingSystem::VirtualQuery(::GetCurrentProcess(), address).State != MEM_FREE;
-}
-
 } // namespace
 
 TEST(StringUtilities, SuffixAndReplacementsAtTheEnds)
@@ -92,7 +85,7 @@ TEST(StringUtilities, SuffixAndReplacementsAtTheEnds)
     }
 }
 
-TEST(StringUtilities, ReplaceAndReplaceAllAgreeWithThePlainLoops)
+TEST(StringUtilities, ReplaceAndReplaceAllAgreeWithThePlainLoopsOrRefuse)
 {
     EXPECT_EQ(L"aaaaaa", Applied(L"aaa", L"a", L"aa", StringUtilities::Replace));
     EXPECT_EQ(L"aab", Applied(L"aabb", L"ab", L"a", StringUtilities::Replace));
@@ -121,10 +114,8 @@ TEST(StringUtilities, ReplaceAndReplaceAllAgreeWithThePlainLoops)
             ASSERT_EQ(expected, Applied(text, search, replacement, StringUtilities::ReplaceAll)) << "case " << i;
         }
     }
-}
 
-TEST(StringUtilities, ReplaceAllRefusesAReplacementHoldingTheSearchText)
-{
+    // ReplaceAll refuses a replacement that holds the search text: it would never end.
     std::wstring text = L"x";
     for (const std::wstring search : { L"a", L"" })
     {
@@ -302,6 +293,9 @@ TEST(StringResourceReader, ReadsEveryBlockWithGapsAndNothingElseAndFreesItsModul
     auto module = LoadAsData(L"StringTables.dll");
     // A data-file module's handle is its mapped image with the low bits set.
     const void* image = reinterpret_cast<const void*>(reinterpret_cast<ULONG_PTR>(module.get()) & ~ULONG_PTR(3));
+    const auto isMapped = [image] {
+        return Kelvo::HostApi::OperatingSystem::VirtualQuery(::GetCurrentProcess(), image).State != MEM_FREE;
+    };
     {
         StringResourceReader reader(std::move(module));
         EXPECT_EQ(nullptr, module.get());
@@ -318,9 +312,9 @@ TEST(StringResourceReader, ReadsEveryBlockWithGapsAndNothingElseAndFreesItsModul
                           try { reader.GetString(id); } catch (const std::runtime_error&) { } catch (const std::logic_error&) { }
                       }));
         }
-        EXPECT_TRUE(IsMapped(image));
+        EXPECT_TRUE(isMapped());
     }
-    EXPECT_FALSE(IsMapped(image));
+    EXPECT_FALSE(isMapped());
 
     EXPECT_TRUE(StringResourceReader(LoadAsData(L"NoStringTables.dll")).GetAllStrings().empty());
     // An empty reader has no module, not the executable's.
@@ -340,8 +334,7 @@ TEST(Language, CodesOfTheTableAndTheChineseRule)
         { 0x0416, L"ptbr", L"PTBR" }, { 0x0816, L"ptbr", L"PTBR" }, { 0x0401, L"ar", L"AR" },
         { 0x0419, L"ru", L"RU" },     { 0x041F, L"tr", L"TR" },     { 0x0404, L"zhtw", L"zhtw" },
         { 0x0C04, L"zhtw", L"zhtw" }, { 0x1404, L"zhtw", L"zhtw" }, { 0x0804, L"zhcn", L"zhcn" },
-        { 0x1004, L"zhcn", L"zhcn" }, { 0x7C04, L"zhcn", L"zhcn" }, { 0x0408, L"--", L"--" },
-        { 0x0000, L"--", L"--" },     { 0x03FF, L"--", L"--" },
+        { 0x1004, L"zhcn", L"zhcn" }, { 0x0408, L"--", L"--" },     { 0x03FF, L"--", L"--" },
     };
     const Language language;
     const ILanguage& asInterface = language;
