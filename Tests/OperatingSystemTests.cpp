@@ -41,8 +41,7 @@ class FakeSystem : public OSInfo
 {
 public:
     mutable std::vector<std::string> calls;
-    bool is64Bit = true;
-    bool workstation = true;
+    bool is64Bit = true, workstation = true;
     unsigned long major = 5, minor = 2;
     unsigned short languageId = 0x0409;
 

@@ -331,7 +331,7 @@ TEST(Language, CodesOfTheTableAndTheChineseRule)
         { 0x0416, L"ptbr", L"PTBR" }, { 0x0816, L"ptbr", L"PTBR" }, { 0x0401, L"ar", L"AR" },
         { 0x0419, L"ru", L"RU" },     { 0x041F, L"tr", L"TR" },     { 0x0404, L"zhtw", L"zhtw" },
         { 0x0C04, L"zhtw", L"zhtw" }, { 0x1404, L"zhtw", L"zhtw" }, { 0x0804, L"zhcn", L"zhcn" },
-        { 0x1004, L"zhcn", L"zhcn" }, { 0x0408, L"--", L"--" },     { 0x03FF, L"--", L"--" },
+        { 0x1004, L"zhcn", L"zhcn" }, { 0x0408, L"--", L"--" },     { 0x0307, L"--", L"--" },
     };
     const Language language;
     const ILanguage& asInterface = language;
