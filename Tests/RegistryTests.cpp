@@ -17,8 +17,7 @@
 
 using namespace Kelvo::Utilities;
 using Bytes = std::vector<unsigned char>;
-using TestSupport::Caught;
-using TestSupport::FailureOf;
+using namespace TestSupport;
 
 namespace {
 
@@ -84,26 +83,19 @@ protected:
 TEST(RegistryConversions, TextFormsOfDataTypesRootsAndPaths)
 {
     const std::tuple<RegistryValueType, std::wstring, Bytes, Direction> cases[] = {
-        { RegDword, L"01, 00, 00, 00", { 1, 0, 0, 0 }, BothWays },
-        { RegBinary, L"FF, 0A", { 0xFF, 0x0A }, BothWays },
-        { RegBinary, L"ff, 0a", { 0xFF, 0x0A }, ToDataOnly },
-        { RegBinary, L"0A, ", { 0x0A }, ToDataOnly },
-        { RegBinary, L"01, 02, 03, 04, 05", { 1, 2, 3, 4, 5 }, BothWays },
-        { RegDword, L"", {}, BothWays },
-        { RegQword, L"01", { 1, 0, 0, 0, 0, 0, 0, 0 }, ToDataOnly },
-        { RegDwordBigEndian, L"01, 02", { 1, 2, 0, 0 }, ToDataOnly },
+        { RegDword, L"01, 00, 00, 00", { 1, 0, 0, 0 }, BothWays },  { RegBinary, L"FF, 0A", { 0xFF, 0x0A }, BothWays },
+        { RegBinary, L"ff, 0a", { 0xFF, 0x0A }, ToDataOnly },        { RegBinary, L"0A, ", { 0x0A }, ToDataOnly },
+        { RegBinary, L"01, 02, 03, 04, 05", { 1, 2, 3, 4, 5 }, BothWays }, { RegDword, L"", {}, BothWays },
+        { RegQword, L"01", { 1, 0, 0, 0, 0, 0, 0, 0 }, ToDataOnly }, { RegDwordBigEndian, L"01, 02", { 1, 2, 0, 0 }, ToDataOnly },
         { RegSz, L"a\u0416\U0001F600", { 0x61, 0, 0x16, 0x04, 0x3D, 0xD8, 0x00, 0xDE, 0, 0 }, BothWays },
-        { RegSz, L"", { 0, 0 }, BothWays },
+        { RegSz, L"", { 0, 0 }, BothWays },                          { RegMultiSz, L"", { 0, 0, 0, 0 }, BothWays },
         { RegExpandSz, std::wstring(L"a\0b", 3), { 0x61, 0, 0, 0, 0x62, 0, 0, 0 }, ToDataOnly },
         { RegExpandSz, L"%PATH%", { '%', 0, 'P', 0, 'A', 0, 'T', 0, 'H', 0, '%', 0, 0, 0 }, BothWays },
-        { RegMultiSz, L"", { 0, 0, 0, 0 }, BothWays },
         { RegMultiSz, L"a[endOfString][endOfString]b", { 0x61, 0, 0, 0, 0, 0, 0x62, 0, 0, 0, 0, 0 }, BothWays },
         // Data that is cut or malformed is read up to its end and never beyond.
-        { RegSz, L"a", { 0x61, 0, 0, 0, 0x62, 0 }, ToTextOnly },
-        { RegExpandSz, L"a\u4e2d", { 0x61, 0, 0x2d, 0x4e, 0x62 }, ToTextOnly },
+        { RegSz, L"a", { 0x61, 0, 0, 0, 0x62, 0 }, ToTextOnly },     { RegExpandSz, L"a\u4e2d", { 0x61, 0, 0x2d, 0x4e, 0x62 }, ToTextOnly },
         { RegMultiSz, L"a[endOfString]b", { 0x61, 0, 0, 0, 0x62, 0, 0, 0 }, ToTextOnly },
-        { RegMultiSz, L"ab", { 0x61, 0, 0x62, 0, 0x63 }, ToTextOnly },
-        { RegMultiSz, L"", { 0, 0, 0 }, ToTextOnly },
+        { RegMultiSz, L"ab", { 0x61, 0, 0x62, 0, 0x63 }, ToTextOnly }, { RegMultiSz, L"", { 0, 0, 0 }, ToTextOnly },
         { RegMultiSz, L"a", { 0x61, 0, 0, 0 }, ToTextOnly },
     };
     for (const auto& [type, text, data, direction] : cases)

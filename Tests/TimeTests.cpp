@@ -34,10 +34,8 @@ TEST(KelvoTime, ConstructorsTheHexadecimalFormAndTheTwoSixtyFourBitForms)
     EXPECT_EQ(L"0000000000000000", KelvoTime(NoTime).ToHexString());
     EXPECT_EQ(0u, KelvoTime(static_cast<TimeInit>(3)).GetTime());
 
-    // A temporary or a constant is a raw tick count.
-    const std::int64_t constantZero = 0;
+    // A 64-bit number by value is a raw tick count.
     EXPECT_EQ(L"1601-01-01T00:00:00", KelvoTime(0).ToString());
-    EXPECT_EQ(L"1601-01-01T00:00:00", KelvoTime(constantZero).ToString());
 
     const KelvoTime fields(2015, 3, 12, 14, 5, 9);
     EXPECT_EQ(L"2015-03-12T14:05:09", fields.ToString());
@@ -138,7 +136,6 @@ TEST(KelvoTime, ArithmeticAndComparison)
     EXPECT_EQ(L"1970-01-01T12:34:56", second.AddDays(-1).ToString());
     EXPECT_EQ(L"4338-11-29T00:00:00", Raw(0).AddDays(1000000).ToString());
     EXPECT_EQ(57u, second.AddMilliseconds(1000).GetSecond());
-    EXPECT_EQ(L"1970-01-02T12:34:56", second.ToString());
     // A negative count passed as unsigned goes back, as it always did.
     EXPECT_EQ(L"1970-01-02T12:34:55", second.AddMilliseconds(static_cast<std::uint64_t>(-1000)).ToString());
     // Results before 1601 or past the 64-bit tick range would wrap round to a wrong date: refused,
