@@ -199,6 +199,7 @@ TEST_F(RegistryKeyTest, ValuesKeepTypeAndBytesAndAreAllListed)
         { L"\u0416\u0438\u0437\u043d\u044c \u4e2d\u6587 \U0001F600", { REG_SZ, Data(RegSz, L"\u4e2d\U0001F600") } },
         { L"empty", { REG_BINARY, {} } },
     };
+    // Data that ends in a NUL code unit: Wine completes string types written without one.
     for (DWORD type = REG_NONE; type <= REG_QWORD; ++type)
     {
         values[L"type " + std::to_wstring(type)] = { type, Bytes{ static_cast<unsigned char>(type + 1), 0, 0, 0 } };
