@@ -1,50 +1,41 @@
 // The exception family: composed texts, copies, what the handlers of each type catch, and
-// exceptions crossing module boundaries (HostApi.dll, a caller's DLL, the executable).
+// exceptions crossing module boundaries (HostApi.dll, a caller's DLL, the executable); then the
+// shared pieces of the platform-call module: the handle owner and the failure rule of its
+// operations, against real handles and real failures.
 #include <KelvoUtilities.h>
 #include <HostApi/OperatingSystem.h>
+#include <HostApi/UniqueHandle.h>
 
 #include "CrossModuleProbe.h"
+#include "OpenHandles.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <stdexcept>
-#include <string>
+#include <type_traits>
 
-using Kelvo::Utilities::Exception;
-using Kelvo::Utilities::FileSystemException;
-using Kelvo::Utilities::SourceLocation;
-using Kelvo::Utilities::Win32Exception;
+using namespace Kelvo::Utilities;
+using Kelvo::HostApi::OperatingSystem;
+using Kelvo::HostApi::UniqueFindHandle;
+using Kelvo::HostApi::UniqueKernelHandle;
+using TestSupport::Caught;
 
 namespace {
 
 const SourceLocation OSInfoLine123{ L"Source\\OSInfo", 123 };
 
-// Which of the handlers, tried in the order a caller would write them, catches what thrower throws.
-template <typename Thrower>
-std::string CaughtAs(Thrower thrower)
+bool IsOpen(HANDLE handle)
 {
-    try
-    {
-        thrower();
-    }
-    catch (const Exception&)
-    {
-        return "Exception";
-    }
-    catch (const Win32Exception&)
-    {
-        return "Win32Exception";
-    }
-    catch (const FileSystemException&)
-    {
-        return "FileSystemException";
-    }
-    catch (const std::exception&)
-    {
-        return "std::exception";
-    }
-    return "nothing";
+    DWORD flags = 0;
+    return ::GetHandleInformation(handle, &flags) != FALSE;
+}
+
+HANDLE NewEvent()
+{
+    const HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_NE(nullptr, event);
+    return event;
 }
 
 } // namespace
@@ -57,7 +48,10 @@ TEST(Exception, ComposesTheFullMessageOnlyWithACode)
     EXPECT_EQ(L"Failed to get version number", without.GetFullMessage());
     EXPECT_EQ(L"Source\\OSInfo Line:123", without.GetSourceLocation());
 
-    const Exception with(L"Failed to get version number", 87, OSInfoLine123);
+    // Read from an assigned copy: the copy carries all four values.
+    Exception with(L"other", SourceLocation{ L"Source\\Other", 1 });
+    with = Exception(L"Failed to get version number", 87, OSInfoLine123);
+    EXPECT_EQ(87u, with.GetErrorCode());
     EXPECT_EQ(L"87", with.GetErrorCodeText());
     EXPECT_EQ(L"Failed to get version number", with.GetErrorMessage());
     EXPECT_EQ(L"Failed to get version number (ErrorCode: 87)", with.GetFullMessage());
@@ -74,7 +68,6 @@ TEST(Exception, SourceLocationIsReplacedNotAppended)
 {
     Exception e(L"m", 2, SourceLocation{ L"Source\\A", 0 });
     EXPECT_EQ(L"Source\\A Line:0", e.GetSourceLocation());
-    e.SetSourceLocation(SourceLocation{ L"Source\\RegistryUtilities", 4294967295u });
     e.SetSourceLocation(SourceLocation{ L"Source\\OSInfo", 7 });
     EXPECT_EQ(L"Source\\OSInfo Line:7", e.GetSourceLocation());
     EXPECT_EQ(L"m (ErrorCode: 2)", e.GetFullMessage());
@@ -85,45 +78,17 @@ TEST(Exception, SourceLocationIsReplacedNotAppended)
     EXPECT_EQ(static_cast<std::uint32_t>(line), here.Line);
 }
 
-TEST(Exception, CopiesCarryAllFourValues)
-{
-    const Exception original(L"message", 1060, OSInfoLine123);
-    const Exception copy(original);
-    Exception assigned(L"other", SourceLocation{ L"Source\\Other", 1 });
-    assigned = original;
-    for (const Exception* e : { &copy, static_cast<const Exception*>(&assigned) })
-    {
-        EXPECT_EQ(original.GetErrorCode(), e->GetErrorCode());
-        EXPECT_EQ(original.GetErrorMessage(), e->GetErrorMessage());
-        EXPECT_EQ(original.GetFullMessage(), e->GetFullMessage());
-        EXPECT_EQ(original.GetSourceLocation(), e->GetSourceLocation());
-    }
-}
+// A handler catches what is thrown when it names a public base of the thrown type: a handler for
+// std::exception catches all three, a handler for one of them none of the other two.
+template <typename Handler, typename Thrown>
+constexpr bool Catches = std::is_convertible_v<Thrown*, Handler*>;
+static_assert(Catches<std::exception, Exception> && Catches<std::exception, Win32Exception> &&
+              Catches<std::exception, FileSystemException>);
+static_assert(!Catches<Exception, Win32Exception> && !Catches<Exception, FileSystemException> &&
+              !Catches<Win32Exception, Exception> && !Catches<Win32Exception, FileSystemException> &&
+              !Catches<FileSystemException, Exception> && !Catches<FileSystemException, Win32Exception>);
 
-TEST(Exception, EachHandlerCatchesOnlyItsOwnType)
-{
-    EXPECT_EQ("Exception", CaughtAs([] { throw Exception(L"m", OSInfoLine123); }));
-    EXPECT_EQ("Win32Exception", CaughtAs([] { throw Win32Exception(5, "call failed"); }));
-    EXPECT_EQ("FileSystemException", CaughtAs([] { throw FileSystemException("CreateFile failed.", L"C:\\a"); }));
-
-    // A handler for std::exception alone catches all three.
-    auto caughtAsStd = [](auto thrower) {
-        try
-        {
-            thrower();
-        }
-        catch (const std::exception&)
-        {
-            return true;
-        }
-        return false;
-    };
-    EXPECT_TRUE(caughtAsStd([] { throw Exception(L"m", OSInfoLine123); }));
-    EXPECT_TRUE(caughtAsStd([] { throw Win32Exception(5, "call failed"); }));
-    EXPECT_TRUE(caughtAsStd([] { throw FileSystemException("CreateFile failed.", L"C:\\a"); }));
-}
-
-TEST(Win32Exception, TakesTheLastErrorOrTheGivenCode)
+TEST(SystemErrors, Win32AndFileSystemExceptionsTakeTheLastErrorOrTheGivenCode)
 {
     ::SetLastError(ERROR_ACCESS_DENIED);
     const Win32Exception fromLastError("GetDiskFreeSpaceEx failed");
@@ -134,10 +99,8 @@ TEST(Win32Exception, TakesTheLastErrorOrTheGivenCode)
     EXPECT_EQ(2, Win32Exception(ERROR_FILE_NOT_FOUND, "RegGetValue failed.").code().value());
     // Without a message there is nothing for ": " to separate.
     EXPECT_EQ(std::system_category().message(87), Win32Exception(87, "").what());
-}
 
-TEST(FileSystemException, TakesTheLastErrorAndKeepsBothWidePaths)
-{
+    // File-system failures keep both wide paths as given.
     const std::wstring source = L"C:\\T\u00e9st\\\u65e5\u672c.txt";
     ::SetLastError(ERROR_SHARING_VIOLATION);
     const FileSystemException one("CreateFile failed.", source);
@@ -152,43 +115,90 @@ TEST(FileSystemException, TakesTheLastErrorAndKeepsBothWidePaths)
     EXPECT_EQ(L"D:\\target", two.path2().wstring());
 }
 
-TEST(CrossModule, HostApiFailureIsCaughtByTypeInTheExecutable)
+TEST(CrossModule, ExceptionsAreCaughtByTypeInEveryModule)
 {
-    try
-    {
-        Kelvo::HostApi::OperatingSystem::OSGetNativeSystemInfo(nullptr);
-        FAIL() << "nothing was thrown";
-    }
-    catch (const Exception& e)
-    {
-        EXPECT_EQ(87u, e.GetErrorCode());
-        EXPECT_EQ(L"GetNativeSystemInfo failed", e.GetErrorMessage());
-        EXPECT_EQ(0u, e.GetSourceLocation().rfind(L"HostApi\\Source\\OperatingSystem Line:", 0));
-    }
-}
-
-TEST(CrossModule, HostApiFailureIsCaughtByTypeInAnotherDll)
-{
-    EXPECT_EQ(87u, CrossModuleProbe::CatchHostApiFailure());
-}
-
-TEST(CrossModule, DllExceptionIsCaughtByTypeInTheExecutable)
-{
-    try
-    {
-        CrossModuleProbe::ThrowException(L"from the DLL", 1060);
-        FAIL() << "nothing was thrown";
-    }
-    catch (const Exception& e)
-    {
-        EXPECT_EQ(L"from the DLL (ErrorCode: 1060)", e.GetFullMessage());
-        EXPECT_EQ(0u, e.GetSourceLocation().rfind(L"Tests\\CrossModuleProbe Line:", 0));
-    }
-}
-
-TEST(CrossModule, ExecutableExceptionIsCaughtByTypeInTheDll)
-{
+    // From HostApi.dll through the executable into a caller's DLL, from that DLL into the
+    // executable, and from the executable into the DLL.
+    EXPECT_EQ(L"GetNativeSystemInfo failed (ErrorCode: 87)",
+              CrossModuleProbe::CatchFromCallback([] { OperatingSystem::OSGetNativeSystemInfo(nullptr); }));
+    const Exception fromDll = Caught<Exception>([] { CrossModuleProbe::ThrowException(L"from the DLL", 1060); });
+    EXPECT_EQ(L"from the DLL (ErrorCode: 1060)", fromDll.GetFullMessage());
+    EXPECT_EQ(0u, fromDll.GetSourceLocation().rfind(L"Tests\\CrossModuleProbe Line:", 0));
     EXPECT_EQ(L"from the executable (ErrorCode: 5)", CrossModuleProbe::CatchFromCallback([] {
                   throw Exception(L"from the executable", 5, KELVO_SOURCE_LOCATION(L"Tests\\ErrorReportingTests"));
               }));
+}
+
+TEST(UniqueHandle, ClosesExactlyOnceWhoeverEndsUpOwningItAndKnowsItsInvalidValues)
+{
+    const HANDLE moved = NewEvent(), released = NewEvent(), replaced = NewEvent(), put = NewEvent();
+    {
+        UniqueKernelHandle first(moved);
+        UniqueKernelHandle second(std::move(first));
+        UniqueKernelHandle third;
+        third = std::move(second);
+        EXPECT_FALSE(first.IsValid() || second.IsValid());
+        EXPECT_TRUE(IsOpen(moved));
+
+        EXPECT_EQ(released, UniqueKernelHandle(released).Release());
+
+        UniqueKernelHandle owner(replaced);
+        owner.Reset(put);
+        EXPECT_FALSE(IsOpen(replaced));
+        EXPECT_EQ(nullptr, *owner.Put());
+        EXPECT_FALSE(IsOpen(put));
+    }
+    EXPECT_FALSE(IsOpen(moved));
+    EXPECT_TRUE(IsOpen(released));
+    ::CloseHandle(released);
+
+    // The handle count that the leak checks of every suite rely on does see a leak.
+    const unsigned int before = OpenHandleCount();
+    const UniqueKernelHandle leaked(NewEvent());
+    EXPECT_EQ(before + 1, OpenHandleCount());
+
+    // Which values mean "no handle" follows the traits of the function that made it.
+    EXPECT_FALSE(UniqueKernelHandle(INVALID_HANDLE_VALUE).IsValid());
+    EXPECT_FALSE(UniqueKernelHandle(nullptr).IsValid());
+    EXPECT_EQ(INVALID_HANDLE_VALUE, UniqueFindHandle().Get());
+    WIN32_FIND_DATAW data;
+    EXPECT_FALSE(UniqueFindHandle(::FindFirstFileW(L"C:\\no such folder\\*", &data)));
+}
+
+TEST(OperatingSystem, LongTemporaryDirectoriesComeBackWholeOrFailWithTheCode)
+{
+    std::wstring saved(32767, L'\0');
+    saved.resize(::GetEnvironmentVariableW(L"TMP", &saved[0], 32767));
+    const std::wstring fits = L"C:\\" + std::wstring(250, L'k');
+    ::SetEnvironmentVariableW(L"TMP", fits.c_str());
+    EXPECT_EQ(fits + L"\\", OperatingSystem::TempDirectory());
+
+    // Windows reports the size a longer directory needs, and it comes back whole; Wine refuses
+    // such a directory with ERROR_FILENAME_EXCED_RANGE, which must arrive as the code.
+    const std::wstring longer = L"C:\\" + std::wstring(300, L'k');
+    ::SetEnvironmentVariableW(L"TMP", longer.c_str());
+    try
+    {
+        EXPECT_EQ(longer + L"\\", OperatingSystem::TempDirectory());
+    }
+    catch (const Exception& e)
+    {
+        EXPECT_EQ(static_cast<std::uint64_t>(ERROR_FILENAME_EXCED_RANGE), e.GetErrorCode());
+        EXPECT_EQ(L"GetTempPathW failed", e.GetErrorMessage());
+    }
+    ::SetEnvironmentVariableW(L"TMP", saved.empty() ? nullptr : saved.c_str());
+}
+
+TEST(OperatingSystem, VirtualQueryAnswersOrThrowsTheLibraryExceptionWithTheWindowsCode)
+{
+    const MEMORY_BASIC_INFORMATION region =
+        OperatingSystem::VirtualQuery(OperatingSystem::GetCurrentProcessHandle(), reinterpret_cast<const void*>(&IsOpen));
+    EXPECT_EQ(static_cast<void*>(::GetModuleHandleW(nullptr)), region.AllocationBase);
+
+    // An address above every user-mode region.
+    const Exception e = Caught<Exception>(
+        [] { OperatingSystem::VirtualQuery(::GetCurrentProcess(), reinterpret_cast<const void*>(~static_cast<ULONG_PTR>(0))); });
+    EXPECT_EQ(87u, e.GetErrorCode());
+    EXPECT_EQ(L"VirtualQueryEx failed (ErrorCode: 87)", e.GetFullMessage());
+    EXPECT_EQ(0u, e.GetSourceLocation().rfind(L"HostApi\\Source\\OperatingSystem Line:", 0));
 }

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -27,24 +26,16 @@ KelvoTime Raw(std::uint64_t ticks)
     return KelvoTime(static_cast<std::int64_t>(ticks));
 }
 
-// Seconds from a SYSTEMTIME to a KelvoTime.
-double SecondsBetween(SYSTEMTIME& a, const KelvoTime& b)
-{
-    return (static_cast<double>(b.GetTime()) - static_cast<double>(KelvoTime(a).GetTime())) / 1e7;
-}
-
 } // namespace
 
-TEST(KelvoTime, ConstructorsAndTheTwoSixtyFourBitForms)
+TEST(KelvoTime, ConstructorsTheHexadecimalFormAndTheTwoSixtyFourBitForms)
 {
     EXPECT_EQ(L"0000000000000000", KelvoTime().ToHexString());
     EXPECT_EQ(L"0000000000000000", KelvoTime(NoTime).ToHexString());
     EXPECT_EQ(0u, KelvoTime(static_cast<TimeInit>(3)).GetTime());
 
-    // A temporary or a constant is a raw tick count.
-    const std::int64_t constantZero = 0;
+    // A 64-bit number by value is a raw tick count.
     EXPECT_EQ(L"1601-01-01T00:00:00", KelvoTime(0).ToString());
-    EXPECT_EQ(L"1601-01-01T00:00:00", KelvoTime(constantZero).ToString());
 
     const KelvoTime fields(2015, 3, 12, 14, 5, 9);
     EXPECT_EQ(L"2015-03-12T14:05:09", fields.ToString());
@@ -60,15 +51,10 @@ TEST(KelvoTime, ConstructorsAndTheTwoSixtyFourBitForms)
     EXPECT_EQ(0x01D05C8A12345678u, KelvoTime(fileTime).GetTime());
     EXPECT_EQ(fields.AddMilliseconds(500), KelvoTime(systemTime));
     EXPECT_EQ(4, KelvoTime(systemTime).GetSystemTimeFromTime().wDayOfWeek); // a Thursday
-    EXPECT_EQ(fileTime.dwHighDateTime, KelvoTime(fileTime).GetFileTimeFromTime().dwHighDateTime);
-    EXPECT_EQ(fileTime.dwLowDateTime, KelvoTime(fileTime).GetFileTimeFromTime().dwLowDateTime);
     KelvoTime assigned;
     EXPECT_EQ(0x01D05C8A12345678u, (assigned = fileTime).GetTime());
     EXPECT_EQ(KelvoTime(systemTime), assigned = systemTime);
-}
 
-TEST(KelvoTime, HexadecimalForm)
-{
     EXPECT_EQ(L"01d05c8a12345678", Raw(0x01D05C8A12345678).ToHexString());
     EXPECT_EQ(L"ffffffffffffffff", Raw(~0ull).ToHexString());
     const std::pair<std::wstring, std::uint64_t> parsed[] = {
@@ -91,7 +77,9 @@ TEST(KelvoTime, TextFormAndInvalidDates)
         { L"2015-03-12T14:05:", L"2015-03-12T14:05:00" },   // 17 characters
         { L"2015-03-12T14:05:7", L"2015-03-12T14:05:07" },  // 18 characters
         { L"2015-3-12T14:05:09", L"2015-03-02T04:05:09" },  // by position: "3-", "2T", "4:", "5:", "9"
-        { L"30827-12-31T23:59:59", L"30827-12-31T23:59:59" },
+        { L"30827-12-31T23:59:59", L"30827-12-31T23:59:59" }, // the first and last dates, and leap days
+        { L"1601-01-01T00:00:00", L"1601-01-01T00:00:00" },   { L"2016-02-29T23:59:59", L"2016-02-29T23:59:59" },
+        { L"2000-02-29T00:00:00", L"2000-02-29T00:00:00" },
     };
     for (const auto& c : cases)
     {
@@ -103,7 +91,8 @@ TEST(KelvoTime, TextFormAndInvalidDates)
     const KelvoTime before = parsed;
     EXPECT_EQ("invalid string position", WhatOf<std::out_of_range>([&] { parsed.FromString(L"2015-03-12T14:05"); }));
     for (const wchar_t* text : { L"2015-13-12T14:05:09", L"2015-02-29T14:05:09", L"2015-03-12T24:05:09",
-                                 L"1600-12-31T23:59:59", L"2015--3-12T14:05:09", L"2015-01-01T00:60:00" })
+                                 L"1600-12-31T23:59:59", L"2015--3-12T14:05:09", L"2015-01-01T00:60:00",
+                                 L"1900-02-29T00:00:00", L"2015-01-00T00:00:00", L"2015-01-01T00:00:60" })
     {
         EXPECT_EQ(InvalidDate, FailureOf([&] { parsed.FromString(text); })) << text;
     }
@@ -112,22 +101,6 @@ TEST(KelvoTime, TextFormAndInvalidDates)
     SYSTEMTIME invalid{ 2015, 4, 0, 31, 0, 0, 0, 0 };
     EXPECT_EQ(InvalidDate, FailureOf([&] { parsed = invalid; }));
     EXPECT_EQ(before, parsed);
-}
-
-TEST(KelvoTime, EveryYearFrom1601To30827RoundTrips)
-{
-    for (unsigned int year = 1601; year <= 30827; ++year)
-    {
-        const unsigned int month = year % 12 + 1, day = year % 28 + 1, hour = year % 24, minute = year % 60;
-        const KelvoTime time(year, month, day, hour, minute, 59);
-        wchar_t expected[32];
-        std::swprintf(expected, 32, L"%04u-%02u-%02uT%02u:%02u:59", year, month, day, hour, minute);
-        ASSERT_EQ(expected, time.ToString());
-        KelvoTime parsed;
-        parsed.FromString(expected);
-        ASSERT_EQ(time, parsed) << year;
-        ASSERT_EQ(time, KelvoTime(time.ToHexString())) << year;
-    }
 }
 
 TEST(KelvoTime, UnixSecondsOverTheWholeSixtyFourBitRange)
@@ -163,7 +136,6 @@ TEST(KelvoTime, ArithmeticAndComparison)
     EXPECT_EQ(L"1970-01-01T12:34:56", second.AddDays(-1).ToString());
     EXPECT_EQ(L"4338-11-29T00:00:00", Raw(0).AddDays(1000000).ToString());
     EXPECT_EQ(57u, second.AddMilliseconds(1000).GetSecond());
-    EXPECT_EQ(L"1970-01-02T12:34:56", second.ToString());
     // A negative count passed as unsigned goes back, as it always did.
     EXPECT_EQ(L"1970-01-02T12:34:55", second.AddMilliseconds(static_cast<std::uint64_t>(-1000)).ToString());
     // Results before 1601 or past the 64-bit tick range would wrap round to a wrong date: refused,
@@ -200,9 +172,12 @@ TEST(TimeZones, ClockAndLocalTimeFollowTheZoneOfTheProcess)
     SYSTEMTIME local, utc;
     ::GetLocalTime(&local);
     ::GetSystemTime(&utc);
-    EXPECT_LT(std::abs(SecondsBetween(local, KelvoTime::Now())), 1.0);
-    EXPECT_LT(std::abs(SecondsBetween(local, KelvoTime(LocalTime))), 1.0);
-    EXPECT_LT(std::abs(SecondsBetween(utc, KelvoTime(SystemTime))), 1.0);
+    const auto seconds = [](SYSTEMTIME& from, const KelvoTime& to) {
+        return (static_cast<double>(to.GetTime()) - static_cast<double>(KelvoTime(from).GetTime())) / 1e7;
+    };
+    EXPECT_LT(std::abs(seconds(local, KelvoTime::Now())), 1.0);
+    EXPECT_LT(std::abs(seconds(local, KelvoTime(LocalTime))), 1.0);
+    EXPECT_LT(std::abs(seconds(utc, KelvoTime(SystemTime))), 1.0);
 
     // Minutes east of UTC, in winter and summer, of the zones CTest runs this test in.
     const std::map<std::string, std::pair<int, int>> zones = {
@@ -226,14 +201,11 @@ TEST(TimeZones, ClockAndLocalTimeFollowTheZoneOfTheProcess)
 
 TEST(RegionalSettings, ReadTheUsersLocaleWithGrowingBuffers)
 {
+    for (const auto& [format, meridian] : { std::pair<std::wstring, bool>{ L"HH:mm:ss", false }, { L"h:mm:ss tt", true } })
     {
-        const ScopedLocaleItem longTime(LOCALE_STIMEFORMAT, L"HH:mm:ss");
-        EXPECT_EQ(L"HH:mm:ss", KelvoTime::GetLongTimeFormat());
-        EXPECT_FALSE(KelvoTime::IsMerdian());
-    }
-    {
-        const ScopedLocaleItem longTime(LOCALE_STIMEFORMAT, L"h:mm:ss tt");
-        EXPECT_TRUE(KelvoTime::IsMerdian());
+        const ScopedLocaleItem longTime(LOCALE_STIMEFORMAT, format);
+        EXPECT_EQ(format, KelvoTime::GetLongTimeFormat());
+        EXPECT_EQ(meridian, KelvoTime::IsMerdian());
     }
     // Longer than the separator's first buffer of 8 characters: it doubles until the text fits.
     // (Wine refuses the other items longer than 80 characters, so their 128 never fills.)

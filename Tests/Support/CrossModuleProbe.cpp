@@ -1,22 +1,8 @@
 #include "CrossModuleProbe.h"
 
 #include <Exception.h>
-#include <HostApi/OperatingSystem.h>
 
 namespace CrossModuleProbe {
-
-std::uint64_t CatchHostApiFailure()
-{
-    try
-    {
-        Kelvo::HostApi::OperatingSystem::OSGetNativeSystemInfo(nullptr);
-    }
-    catch (const Kelvo::Utilities::Exception& e)
-    {
-        return e.GetErrorCode();
-    }
-    return 0;
-}
 
 void ThrowException(const std::wstring& message, std::uint64_t errorCode)
 {

@@ -13,14 +13,11 @@
 
 namespace CrossModuleProbe {
 
-// Makes HostApi.dll fail and catches its Exception by type inside this DLL; returns the code.
-KELVO_PROBE_API std::uint64_t CatchHostApiFailure();
-
 // Throws an Exception built in this DLL, for the executable to catch.
 KELVO_PROBE_API void ThrowException(const std::wstring& message, std::uint64_t errorCode);
 
-// Calls back into the executable and catches by type, in this DLL, the Exception it throws;
-// returns its full message.
+// Calls back into the executable and catches by type, in this DLL, the Exception that the
+// callback (or HostApi.dll below it) throws; returns its full message.
 KELVO_PROBE_API std::wstring CatchFromCallback(void (*callback)());
 
 } // namespace CrossModuleProbe

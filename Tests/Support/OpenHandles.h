@@ -11,10 +11,7 @@ inline unsigned int OpenHandleCount()
     for (ULONG_PTR value = 4; value < 0x10000; value += 4)
     {
         DWORD flags = 0;
-        if (::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags))
-        {
-            ++count;
-        }
+        count += ::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
     }
     return count;
 }
