@@ -111,13 +111,18 @@ TEST(RegistryConversions, TextFormsOfDataTypesRootsAndPaths)
     }
     EXPECT_EQ(1u, RegistryUtilities::ConvertValueDataToDWord(RegDword, Bytes{ 1, 0, 0, 0 }));
     EXPECT_EQ(16777216u, RegistryUtilities::ConvertValueDataToDWord(RegDwordBigEndian, Bytes{ 1, 0, 0, 0 }));
-    // Every type has a name of its own, which reads back as the type.
-    for (std::uint32_t type = 0; type < 12; ++type)
+    // Each type's name is the name the Windows headers give its number, both ways.
+#define KELVO_WIDE(text) L##text
+#define KELVO_NAMED(type) std::make_pair(static_cast<RegistryValueType>(type), KELVO_WIDE(#type))
+    for (const auto& [type, name] :
+         { KELVO_NAMED(REG_NONE), KELVO_NAMED(REG_SZ), KELVO_NAMED(REG_EXPAND_SZ), KELVO_NAMED(REG_BINARY),
+           KELVO_NAMED(REG_DWORD), KELVO_NAMED(REG_DWORD_BIG_ENDIAN), KELVO_NAMED(REG_LINK), KELVO_NAMED(REG_MULTI_SZ),
+           KELVO_NAMED(REG_RESOURCE_LIST), KELVO_NAMED(REG_FULL_RESOURCE_DESCRIPTOR),
+           KELVO_NAMED(REG_RESOURCE_REQUIREMENTS_LIST), KELVO_NAMED(REG_QWORD) })
     {
-        EXPECT_EQ(type, RegistryUtilities::ConvertWideStringToValueType(
-                            RegistryUtilities::ConvertValueTypeToWideString(static_cast<RegistryValueType>(type))));
+        EXPECT_EQ(name, RegistryUtilities::ConvertValueTypeToWideString(type));
+        EXPECT_EQ(type, RegistryUtilities::ConvertWideStringToValueType(name));
     }
-    EXPECT_EQ(RegSz, RegistryUtilities::ConvertWideStringToValueType(L"REG_SZ"));
 
     // Only the exact texts of the root handles name a root; any other text is the local machine.
     for (const wchar_t* other : { L"HKEY_CURRENT_USER", L"", L"0x80000004", L"0X80000001" })
