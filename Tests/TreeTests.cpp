@@ -40,7 +40,6 @@ TEST(Tree, FreshTreeHasOnlyItsRootAndSiblingsGoInCodeUnitOrder)
                  tree.Erase() || tree.CurrentNodeHasSubNodes() || tree.GotoSiblingNode(L"x"));
     EXPECT_TRUE(tree.GotoSiblingNode(L""));
     Tree named(L"root");
-    EXPECT_EQ(L"root", named.GetKey());
     EXPECT_TRUE(named.AppendChild(L"a") && named.GotoSiblingNode(L"root"));
     EXPECT_FALSE(named.GotoSiblingNode(L""));
 
@@ -55,35 +54,11 @@ TEST(Tree, FreshTreeHasOnlyItsRootAndSiblingsGoInCodeUnitOrder)
     EXPECT_TRUE(tree.NextSibling() && tree.NextSibling());
     EXPECT_FALSE(tree.NextSibling() || tree.GotoSiblingNode(L"z"));
     EXPECT_EQ(L"c", tree.GetKey());
-    EXPECT_TRUE(tree.Up());
-    EXPECT_EQ(L"", tree.GetKey());
 }
 
-TEST(Tree, InsertReplacesSiblingsAndEraseMovesUp)
-{
-    Tree tree;
-    Fill(tree);
-    ASSERT_TRUE(tree.Down(L"b"));
-    // Replaces a with its subtree by a node holding only the new value.
-    EXPECT_TRUE(tree.Insert(L"a", { L"new" }));
-    EXPECT_EQ(L"b", tree.GetKey());
-    ASSERT_TRUE(tree.GotoSiblingNode(L"a"));
-    EXPECT_EQ(Values{ L"new" }, ValuesAt(tree));
-    EXPECT_FALSE(tree.CurrentNodeHasSubNodes());
-    // The node under the cursor itself: the cursor stays on the fresh node.
-    EXPECT_TRUE(tree.Insert(L"a"));
-    EXPECT_EQ(L"a", tree.GetKey());
-    EXPECT_EQ(Values{}, ValuesAt(tree));
-    EXPECT_TRUE(tree.AddValue(L"v") && tree.AppendChild(L"g") && tree.Down(L"g") && tree.Erase());
-    EXPECT_EQ(L"a", tree.GetKey());
-    EXPECT_FALSE(tree.CurrentNodeHasSubNodes());
-    EXPECT_TRUE(tree.Erase());
-    EXPECT_EQ(L"", tree.GetKey());
-    ASSERT_TRUE(tree.Down());
-    EXPECT_FALSE(tree.NextSibling()); // only b is left
-}
-
-TEST(Tree, SetKeyMovesTheNodeWithItsSubtree)
+// Editing keeps the cursor where each operation says: SetKey moves a node with its subtree to its
+// sorted place, Insert replaces a sibling, Erase goes up.
+TEST(Tree, EditingMovesNodesAndTheCursorAsSaid)
 {
     Tree tree;
     Fill(tree);
@@ -93,19 +68,38 @@ TEST(Tree, SetKeyMovesTheNodeWithItsSubtree)
     EXPECT_TRUE(tree.SetKey(L"c"));
     EXPECT_EQ(L"c", tree.GetKey());
     EXPECT_EQ(Values{ L"1" }, ValuesAt(tree));
-    EXPECT_FALSE(tree.NextSibling());
-    EXPECT_TRUE(tree.PreviousSibling());
+    EXPECT_TRUE(tree.PreviousSibling()); // c now sorts after b
     EXPECT_EQ(L"b", tree.GetKey());
-    EXPECT_FALSE(tree.PreviousSibling());
     // The subtree came along, and its parent links lead back up.
     ASSERT_TRUE(tree.GotoSiblingNode(L"c") && tree.Down(L"x"));
     EXPECT_EQ(Values{ L"2" }, ValuesAt(tree));
     EXPECT_TRUE(tree.Up());
     EXPECT_EQ(L"c", tree.GetKey());
+
+    // From b, Insert replaces c with its subtree by a node holding only the new value.
+    ASSERT_TRUE(tree.GotoSiblingNode(L"b"));
+    EXPECT_TRUE(tree.Insert(L"c", { L"new" }));
+    EXPECT_EQ(L"b", tree.GetKey());
+    ASSERT_TRUE(tree.GotoSiblingNode(L"c"));
+    EXPECT_EQ(Values{ L"new" }, ValuesAt(tree));
+    EXPECT_FALSE(tree.CurrentNodeHasSubNodes());
+    // The node under the cursor itself: the cursor stays on the fresh node.
+    EXPECT_TRUE(tree.Insert(L"c"));
+    EXPECT_EQ(L"c", tree.GetKey());
+    EXPECT_EQ(Values{}, ValuesAt(tree));
+    EXPECT_TRUE(tree.AddValue(L"v") && tree.AppendChild(L"g") && tree.Down(L"g") && tree.Erase());
+    EXPECT_EQ(L"c", tree.GetKey());
+    EXPECT_FALSE(tree.CurrentNodeHasSubNodes());
+    EXPECT_TRUE(tree.Erase());
+    EXPECT_EQ(L"", tree.GetKey());
+    ASSERT_TRUE(tree.Down());
+    EXPECT_FALSE(tree.NextSibling()); // only b is left
     EXPECT_TRUE(tree.Up() && tree.SetKey(L"root"));
 }
 
-TEST(Tree, CopiesShareNothingWithTheirSourceAndCompareRegardlessOfOrder)
+// Copies are whole and share nothing; CopySubTree needs an empty target; AppendSubTree merges
+// under the cursor; trees compare regardless of the order their children came in.
+TEST(Tree, CopiesGraftsAndComparisons)
 {
     Tree source;
     Fill(source);
@@ -115,70 +109,52 @@ TEST(Tree, CopiesShareNothingWithTheirSourceAndCompareRegardlessOfOrder)
     EXPECT_TRUE(copy.CompareTrees(source));
     ASSERT_TRUE(copy.Down(L"b") && copy.AddValue(L"more"));
     EXPECT_FALSE(copy.CompareTrees(source));
-
     Tree assigned(L"old");
     assigned = source;
     EXPECT_EQ(L"", assigned.GetKey());
     assigned = assigned;
     EXPECT_TRUE(assigned.CompareTrees(source));
 
-    // Equal whatever the order children were appended in; value order counts.
-    Tree reordered;
-    reordered.AppendChild(L"a", { L"1" });
-    reordered.Down(L"a");
-    reordered.AppendChild(L"x", { L"2" });
-    reordered.Up();
-    reordered.AppendChild(L"b", { L"3" });
-    EXPECT_TRUE(reordered.CompareTrees(source));
-    reordered.Down(L"b");
-    source.GotoSiblingNode(L"b");
-    EXPECT_TRUE(reordered.CompareActualTreeNode(source));
-    reordered.SetValue({ L"3", L"4" });
-    source.SetValue({ L"4", L"3" });
-    EXPECT_FALSE(reordered.CompareActualTreeNode(source) || reordered.CompareTrees(source));
-}
-
-TEST(Tree, CopySubTreeNeedsAnEmptyTargetAndAppendSubTreeMergesUnderTheCursor)
-{
-    Tree source;
-    Fill(source);
-    ASSERT_TRUE(source.Down(L"a"));
-    Tree target(L"t"), untouched(L"t"), empty(L"t"), expected(L"a");
+    Tree target(L"t"), untouched(L"t"), subtree(L"t"), expected(L"a");
     ASSERT_TRUE(target.AppendChild(L"keep") && target.Down(L"keep"));
     EXPECT_FALSE(source.CopySubTree(target));
     untouched.AppendChild(L"keep");
     EXPECT_TRUE(target.CompareTrees(untouched));
-    EXPECT_TRUE(source.CopySubTree(empty));
+    EXPECT_TRUE(source.CopySubTree(subtree));
     expected.SetValue({ L"1" });
     expected.AppendChild(L"x", { L"2" });
-    EXPECT_TRUE(empty.CompareTrees(expected));
+    EXPECT_TRUE(subtree.CompareTrees(expected));
 
+    // A named source root becomes a node under the cursor, and the cursor moves to it.
+    Tree reordered;
+    EXPECT_TRUE(reordered.AppendSubTree(subtree));
+    EXPECT_EQ(L"a", reordered.GetKey());
+    ASSERT_TRUE(reordered.Up() && reordered.AppendChild(L"b", { L"3" }));
+    EXPECT_TRUE(reordered.CompareTrees(source)); // a came before b this time
+    // An empty source root adds no node of its own; an existing child keeps its values.
     Tree merged;
-    source.GotoRootNode();
     ASSERT_TRUE(merged.AppendChild(L"a", { L"mine" }));
     EXPECT_TRUE(merged.AppendSubTree(source));
-    // An empty source root adds no node of its own; an existing child keeps its values.
     EXPECT_EQ(L"", merged.GetKey());
     ASSERT_TRUE(merged.Down(L"a"));
     EXPECT_EQ(Values{ L"mine" }, ValuesAt(merged));
     ASSERT_TRUE(merged.Down(L"x"));
     EXPECT_EQ(Values{ L"2" }, ValuesAt(merged));
-
-    Tree named(L"n");
-    named.SetValue({ L"v" });
-    named.AppendChild(L"c");
-    merged.GotoRootNode();
-    EXPECT_TRUE(merged.AppendSubTree(named));
-    EXPECT_EQ(L"n", merged.GetKey()); // the cursor moved to the new node
-    EXPECT_EQ(Values{ L"v" }, ValuesAt(merged));
-    EXPECT_TRUE(merged.Down(L"c"));
     // A cursor node equal to the source root takes the children directly.
-    Tree same(L"c");
+    Tree same(L"x");
+    same.SetValue({ L"2" });
     same.AppendChild(L"d");
-    EXPECT_TRUE(merged.AppendSubTree(same));
-    EXPECT_EQ(L"c", merged.GetKey());
-    EXPECT_TRUE(merged.Down(L"d") && merged.AppendSubTree(merged));
+    EXPECT_TRUE(merged.AppendSubTree(same) && merged.Up());
+    EXPECT_EQ(L"a", merged.GetKey());
+    EXPECT_TRUE(merged.Down(L"x") && merged.Down(L"d") && merged.AppendSubTree(merged));
     EXPECT_EQ(L"", merged.GetKey());
+
+    // Value order counts.
+    ASSERT_TRUE(reordered.Down(L"b") && source.Down(L"b"));
+    EXPECT_TRUE(reordered.CompareActualTreeNode(source));
+    reordered.SetValue({ L"3", L"4" });
+    source.SetValue({ L"4", L"3" });
+    EXPECT_FALSE(reordered.CompareActualTreeNode(source) || reordered.CompareTrees(source));
 }
 
 TEST(Tree, MillionLevelTreesNeverExhaustTheStack)
