@@ -1,13 +1,14 @@
 // The keyed tree: cursor moves and their success rules, editing, copies, grafts, comparisons,
-// and trees a million levels deep.
+// and trees (and documents) a million levels deep.
+#include <JSONSerializer.h>
 #include <Tree.h>
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
+using Kelvo::Utilities::JSONSerializer;
 using Kelvo::Utilities::Tree;
 using Values = std::vector<std::wstring>;
 
@@ -115,17 +116,14 @@ TEST(Tree, CopiesGraftsAndComparisons)
     assigned = assigned;
     EXPECT_TRUE(assigned.CompareTrees(source));
 
-    Tree target(L"t"), untouched(L"t"), subtree(L"t"), expected(L"a");
+    Tree target(L"t"), untouched(L"t"), subtree(L"t");
     ASSERT_TRUE(target.AppendChild(L"keep") && target.Down(L"keep"));
     EXPECT_FALSE(source.CopySubTree(target));
     untouched.AppendChild(L"keep");
     EXPECT_TRUE(target.CompareTrees(untouched));
     EXPECT_TRUE(source.CopySubTree(subtree));
-    expected.SetValue({ L"1" });
-    expected.AppendChild(L"x", { L"2" });
-    EXPECT_TRUE(subtree.CompareTrees(expected));
 
-    // A named source root becomes a node under the cursor, and the cursor moves to it.
+    // A named source root (here the copy of a) becomes a node under the cursor, which moves to it.
     Tree reordered;
     EXPECT_TRUE(reordered.AppendSubTree(subtree));
     EXPECT_EQ(L"a", reordered.GetKey());
@@ -157,50 +155,50 @@ TEST(Tree, CopiesGraftsAndComparisons)
     EXPECT_FALSE(reordered.CompareActualTreeNode(source) || reordered.CompareTrees(source));
 }
 
-TEST(Tree, MillionLevelTreesNeverExhaustTheStack)
+// A million levels, read from a document, then copied, compared and grafted: nothing recurses
+// once per level. At most two deep trees live at a time: building one is mostly the cost of
+// fresh memory.
+TEST(Tree, MillionLevelTreesAndDocumentsNeverExhaustTheStack)
 {
-    const std::size_t deepest = 1000000;
-    // At most two deep trees live at a time: building one is mostly the cost of fresh memory.
-    auto deep = std::make_unique<Tree>();
-    for (std::size_t i = 0; i < deepest; ++i)
+    const std::size_t depth = 1000000;
+    std::wstring text = L"{";
+    text.reserve(9 * depth);
+    Tree deep;
+    for (std::size_t i = 0; i < depth; ++i)
     {
-        deep->AppendChild(L"n");
-        deep->Down(L"n");
+        text += L"\"a\" : {";
+        deep.AppendChild(L"a");
+        deep.Down(L"a");
     }
-    ASSERT_TRUE(deep->AddValue(L"bottom"));
-    deep->GotoRootNode();
+    text += L"\"v\" : 1";
+    text.append(depth + 1, L'}');
+    ASSERT_TRUE(deep.AppendChild(L"v", { L"2" }));
     {
-        Tree copy(*deep);
-        EXPECT_TRUE(copy.CompareTrees(*deep));
+        Tree read;
+        ASSERT_TRUE(JSONSerializer().DeserializeToTree(text, read));
+        EXPECT_FALSE(read.CompareTrees(deep)); // they differ only a million levels down
+        ASSERT_TRUE(deep.Down(L"v") && deep.SetValue({ L"1" }) && deep.GotoRootNode());
+        EXPECT_TRUE(read.CompareTrees(deep));
+    }
+    {
+        Tree copy(deep);
+        EXPECT_TRUE(copy.CompareTrees(deep));
         ASSERT_TRUE(copy.Down() && copy.SetKey(L"renamed"));
-        EXPECT_FALSE(copy.CompareTrees(*deep));
-        copy = *deep;
-        EXPECT_TRUE(copy.CompareTrees(*deep));
+        EXPECT_FALSE(copy.CompareTrees(deep));
+        copy = deep;
+        EXPECT_TRUE(copy.CompareTrees(deep));
     }
     {
         Tree target;
-        EXPECT_TRUE(deep->CopySubTree(target) && target.CompareTrees(*deep));
+        EXPECT_TRUE(deep.CopySubTree(target) && target.CompareTrees(deep));
     }
     {
         Tree graft;
-        EXPECT_TRUE(graft.AppendSubTree(*deep) && graft.CompareTrees(*deep));
+        EXPECT_TRUE(graft.AppendSubTree(deep) && graft.CompareTrees(deep));
     }
-    deep.reset();
-
-    // The node class on its own: Initialize, operator== and destruction.
-    auto top = std::make_shared<Tree::TreeNode>();
-    Tree::TreeNode* bottom = top.get();
-    for (std::size_t i = 0; i < deepest; ++i)
-    {
-        auto child = std::make_shared<Tree::TreeNode>();
-        child->setKey(L"k");
-        child->setParentNode(bottom);
-        bottom->getChildrenNodes()[L"k"] = child;
-        bottom = child.get();
-    }
-    Tree::TreeNode copy;
-    copy.Initialize(top.get());
-    EXPECT_TRUE(copy == *top);
-    bottom->getValue().push_back(L"x");
-    EXPECT_FALSE(copy == *top);
+    // A million opening braces and nothing else: no member, no crash.
+    Tree hostile;
+    EXPECT_FALSE(JSONSerializer().DeserializeToTree(std::wstring(depth, L'{'), hostile));
+    EXPECT_TRUE(JSONSerializer().DeserializeToTree(std::wstring(depth, L'{') + L'}', hostile));
+    EXPECT_FALSE(hostile.CurrentNodeHasSubNodes());
 }
