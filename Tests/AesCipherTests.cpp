@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,11 +21,9 @@ namespace {
 std::string Hex(const Bytes& bytes)
 {
     std::string text;
-    char digits[3];
     for (unsigned char byte : bytes)
     {
-        std::snprintf(digits, sizeof(digits), "%02X", byte);
-        text += digits;
+        text += { "0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15] };
     }
     return text;
 }
@@ -40,22 +38,15 @@ Bytes Sequence(std::size_t size, unsigned start = 0, unsigned step = 1)
     return bytes;
 }
 
-// CFB-1 by the book, one byte-array register shifted bit by bit. The key text and the initial
-// vector are derived here again from the key.
+// CFB-1 by the book, one byte-array register shifted bit by bit. The Twofish key (the default
+// text's bytes for an empty key) and the initial vector are derived here again from the key.
 Bytes ReferenceCfb1(const Bytes& key, Bytes data, bool decrypt)
 {
     const std::string keyText = key.empty() ? "5F0C7A19D2E84B6631AF" : Hex(key);
-    Bytes cipherKey;
-    for (std::size_t i = 0; i < keyText.size(); i += 2)
-    {
-        cipherKey.push_back(static_cast<unsigned char>(std::stoul(keyText.substr(i, 2), nullptr, 16)));
-    }
+    const Bytes cipherKey = key.empty() ? Bytes{ 0x5F, 0x0C, 0x7A, 0x19, 0xD2, 0xE8, 0x4B, 0x66, 0x31, 0xAF } : key;
     const Twofish cipher(cipherKey.data(), cipherKey.size());
     unsigned char feedback[16];
-    for (std::size_t i = 0; i < 16; ++i)
-    {
-        feedback[i] = static_cast<unsigned char>(keyText[i]);
-    }
+    std::copy(keyText.begin(), keyText.begin() + 16, feedback);
     for (std::size_t n = 0; n < 8 * data.size(); ++n)
     {
         unsigned char output[16];
@@ -65,18 +56,16 @@ Bytes ReferenceCfb1(const Bytes& key, Bytes data, bool decrypt)
         const unsigned outBit = inBit ^ (output[0] >> 7);
         data[n / 8] = static_cast<unsigned char>(outBit ? data[n / 8] | mask : data[n / 8] & ~mask);
         const unsigned cipherBit = decrypt ? inBit : outBit;
-        for (std::size_t i = 0; i < 15; ++i)
+        for (std::size_t i = 0; i < 16; ++i)
         {
-            feedback[i] = static_cast<unsigned char>(feedback[i] << 1 | feedback[i + 1] >> 7);
+            feedback[i] = static_cast<unsigned char>(feedback[i] << 1 | (i < 15 ? feedback[i + 1] >> 7 : cipherBit));
         }
-        feedback[15] = static_cast<unsigned char>(feedback[15] << 1 | cipherBit);
     }
     return data;
 }
 
 Bytes Encrypted(AesCipher& cipher, Bytes data) { return cipher.Encrypt(data), data; }
 Bytes Decrypted(AesCipher& cipher, Bytes data) { return cipher.Decrypt(data), data; }
-bool Bit(const Bytes& data, std::size_t n) { return (data[n / 8] >> (7 - n % 8)) & 1; }
 
 } // namespace
 
@@ -110,13 +99,9 @@ TEST(Twofish, IteratedKnownAnswersForAllKeyLengths)
     }
 
     // The interleaved path gives each lane what the single-block path gives it.
-    const Bytes key = Sequence(32, 7, 13);
-    const Twofish cipher(key.data(), key.size());
-    Twofish::Block in[Twofish::Lanes], out[Twofish::Lanes];
-    for (std::size_t lane = 0; lane < Twofish::Lanes; ++lane)
-    {
-        in[lane] = Twofish::Load(Sequence(16, static_cast<unsigned>(lane * 16)).data());
-    }
+    const Twofish cipher(Sequence(32, 7, 13).data(), 32);
+    const Twofish::Block in[Twofish::Lanes] = { { 1, 2, 3, 4 }, { 5, 6, 7, 8 }, { 9, 10, 11, 12 }, { 13, 14, 15, 16 } };
+    Twofish::Block out[Twofish::Lanes];
     cipher.EncryptInterleaved(in, out);
     for (std::size_t lane = 0; lane < Twofish::Lanes; ++lane)
     {
@@ -125,6 +110,7 @@ TEST(Twofish, IteratedKnownAnswersForAllKeyLengths)
 }
 
 // Against the plain loop, and the ciphertexts that callers have stored: they must never change.
+// One cipher serves each key's calls, so a call that went on from the last call's register fails.
 TEST(AesCipher, MatchesAPlainCfb1LoopAndKeepsItsFixedCipherTexts)
 {
     const std::string text = "Kelvo keeps this text secret.";
@@ -137,13 +123,14 @@ TEST(AesCipher, MatchesAPlainCfb1LoopAndKeepsItsFixedCipherTexts)
     {
         AesCipher cipher(c.key);
         EXPECT_EQ(c.fixed, Hex(Encrypted(cipher, Bytes(text.begin(), text.end())))) << c.key.size() << "-byte key";
-        for (std::size_t size : { 0u, 1u, 3u, 15u, 16u, 17u, 100u })
+        for (std::size_t size : { 0u, 1u, 3u, 15u, 16u, 17u, 100u, 1000u })
         {
             const Bytes plain = Sequence(size, 0x41, 3);
             const Bytes cipherText = Encrypted(cipher, plain);
             EXPECT_EQ(ReferenceCfb1(c.key, plain, false), cipherText) << c.key.size() << "-byte key, " << size << " bytes";
-            EXPECT_EQ(ReferenceCfb1(c.key, cipherText, true), Decrypted(cipher, cipherText));
             EXPECT_EQ(plain, Decrypted(cipher, cipherText));
+            // Any bytes are a ciphertext: a damaged one deciphers as the loop deciphers it.
+            EXPECT_EQ(ReferenceCfb1(c.key, plain, true), Decrypted(cipher, plain));
         }
     }
 }
@@ -156,49 +143,6 @@ TEST(AesCipher, LongBuffersDecryptAsThePlainLoop)
         AesCipher cipher(key);
         const Bytes cipherText = Sequence(16384 + 5, 0x41, 3);
         EXPECT_EQ(ReferenceCfb1(key, cipherText, true), Decrypted(cipher, cipherText)) << key.size() << "-byte key";
-    }
-}
-
-TEST(AesCipher, EachCallStartsAfreshAndKeepsTheLength)
-{
-    AesCipher cipher(Sequence(16, 3));
-    for (std::size_t size : { 1u, 15u, 16u, 17u, 1000u })
-    {
-        const Bytes plain = Sequence(size, 9, 5);
-        const Bytes once = Encrypted(cipher, plain);
-        EXPECT_EQ(size, once.size());
-        EXPECT_NE(plain, once);
-        EXPECT_EQ(once, Encrypted(cipher, plain)) << "calls must not chain";
-        EXPECT_EQ(plain, Decrypted(cipher, once));
-    }
-    // A longer key with the same first 16 bytes (and so the same initial vector) differs.
-    AesCipher longer(Sequence(32, 3));
-    EXPECT_NE(Encrypted(cipher, Sequence(64)), Encrypted(longer, Sequence(64)));
-}
-
-TEST(AesCipher, AFlippedCipherBitGarblesOnlyTheNext128Bits)
-{
-    AesCipher cipher(Sequence(32, 1, 3));
-    const Bytes plain = Sequence(100, 0x20, 11);
-    const Bytes cipherText = Encrypted(cipher, plain);
-    for (std::size_t flipped : { 0u, 5u, 300u, 799u })
-    {
-        Bytes damaged = cipherText;
-        damaged[flipped / 8] ^= static_cast<unsigned char>(0x80u >> (flipped % 8));
-        const Bytes result = Decrypted(cipher, damaged);
-        std::size_t garbled = 0;
-        for (std::size_t n = 0; n < 8 * plain.size(); ++n)
-        {
-            // Outside the window nothing changes, the flipped bit itself does, the 128 after it may.
-            const bool differs = Bit(result, n) != Bit(plain, n);
-            const bool inWindow = n > flipped && n <= flipped + 128;
-            EXPECT_TRUE(inWindow || differs == (n == flipped)) << "bit " << n << " after flipping " << flipped;
-            garbled += inWindow && differs ? 1 : 0;
-        }
-        if (flipped + 128 < 8 * plain.size())
-        {
-            EXPECT_GT(garbled, 32u) << "the next 128 bits are garbled";
-        }
     }
 }
 
@@ -216,12 +160,10 @@ TEST(AesCipher, RejectsKeySizesWithTheirMessagesAndCopiesAreIndependent)
     const Bytes expected = Encrypted(*original, plain);
     AesCipher copy(*original);
     AesCipher assigned{ Bytes() };
-    const Bytes underDefaultKey = Encrypted(assigned, plain);
     assigned = *original;
     delete original;
     EXPECT_EQ(expected, Encrypted(copy, plain));
     EXPECT_EQ(expected, Encrypted(assigned, plain));
-    EXPECT_NE(underDefaultKey, expected);
     assigned = *&assigned;
     EXPECT_EQ(plain, Decrypted(assigned, expected));
 }

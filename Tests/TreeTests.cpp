@@ -1,13 +1,14 @@
 // The keyed tree: cursor moves and their success rules, editing, copies, grafts, comparisons,
-// and trees a million levels deep.
+// and trees (and documents) a million levels deep.
+#include <JSONSerializer.h>
 #include <Tree.h>
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
+using Kelvo::Utilities::JSONSerializer;
 using Kelvo::Utilities::Tree;
 using Values = std::vector<std::wstring>;
 
@@ -40,7 +41,6 @@ TEST(Tree, FreshTreeHasOnlyItsRootAndSiblingsGoInCodeUnitOrder)
                  tree.Erase() || tree.CurrentNodeHasSubNodes() || tree.GotoSiblingNode(L"x"));
     EXPECT_TRUE(tree.GotoSiblingNode(L""));
     Tree named(L"root");
-    EXPECT_EQ(L"root", named.GetKey());
     EXPECT_TRUE(named.AppendChild(L"a") && named.GotoSiblingNode(L"root"));
     EXPECT_FALSE(named.GotoSiblingNode(L""));
 
@@ -55,35 +55,11 @@ TEST(Tree, FreshTreeHasOnlyItsRootAndSiblingsGoInCodeUnitOrder)
     EXPECT_TRUE(tree.NextSibling() && tree.NextSibling());
     EXPECT_FALSE(tree.NextSibling() || tree.GotoSiblingNode(L"z"));
     EXPECT_EQ(L"c", tree.GetKey());
-    EXPECT_TRUE(tree.Up());
-    EXPECT_EQ(L"", tree.GetKey());
 }
 
-TEST(Tree, InsertReplacesSiblingsAndEraseMovesUp)
-{
-    Tree tree;
-    Fill(tree);
-    ASSERT_TRUE(tree.Down(L"b"));
-    // Replaces a with its subtree by a node holding only the new value.
-    EXPECT_TRUE(tree.Insert(L"a", { L"new" }));
-    EXPECT_EQ(L"b", tree.GetKey());
-    ASSERT_TRUE(tree.GotoSiblingNode(L"a"));
-    EXPECT_EQ(Values{ L"new" }, ValuesAt(tree));
-    EXPECT_FALSE(tree.CurrentNodeHasSubNodes());
-    // The node under the cursor itself: the cursor stays on the fresh node.
-    EXPECT_TRUE(tree.Insert(L"a"));
-    EXPECT_EQ(L"a", tree.GetKey());
-    EXPECT_EQ(Values{}, ValuesAt(tree));
-    EXPECT_TRUE(tree.AddValue(L"v") && tree.AppendChild(L"g") && tree.Down(L"g") && tree.Erase());
-    EXPECT_EQ(L"a", tree.GetKey());
-    EXPECT_FALSE(tree.CurrentNodeHasSubNodes());
-    EXPECT_TRUE(tree.Erase());
-    EXPECT_EQ(L"", tree.GetKey());
-    ASSERT_TRUE(tree.Down());
-    EXPECT_FALSE(tree.NextSibling()); // only b is left
-}
-
-TEST(Tree, SetKeyMovesTheNodeWithItsSubtree)
+// Editing keeps the cursor where each operation says: SetKey moves a node with its subtree to its
+// sorted place, Insert replaces a sibling, Erase goes up.
+TEST(Tree, EditingMovesNodesAndTheCursorAsSaid)
 {
     Tree tree;
     Fill(tree);
@@ -93,19 +69,38 @@ TEST(Tree, SetKeyMovesTheNodeWithItsSubtree)
     EXPECT_TRUE(tree.SetKey(L"c"));
     EXPECT_EQ(L"c", tree.GetKey());
     EXPECT_EQ(Values{ L"1" }, ValuesAt(tree));
-    EXPECT_FALSE(tree.NextSibling());
-    EXPECT_TRUE(tree.PreviousSibling());
+    EXPECT_TRUE(tree.PreviousSibling()); // c now sorts after b
     EXPECT_EQ(L"b", tree.GetKey());
-    EXPECT_FALSE(tree.PreviousSibling());
     // The subtree came along, and its parent links lead back up.
     ASSERT_TRUE(tree.GotoSiblingNode(L"c") && tree.Down(L"x"));
     EXPECT_EQ(Values{ L"2" }, ValuesAt(tree));
     EXPECT_TRUE(tree.Up());
     EXPECT_EQ(L"c", tree.GetKey());
+
+    // From b, Insert replaces c with its subtree by a node holding only the new value.
+    ASSERT_TRUE(tree.GotoSiblingNode(L"b"));
+    EXPECT_TRUE(tree.Insert(L"c", { L"new" }));
+    EXPECT_EQ(L"b", tree.GetKey());
+    ASSERT_TRUE(tree.GotoSiblingNode(L"c"));
+    EXPECT_EQ(Values{ L"new" }, ValuesAt(tree));
+    EXPECT_FALSE(tree.CurrentNodeHasSubNodes());
+    // The node under the cursor itself: the cursor stays on the fresh node.
+    EXPECT_TRUE(tree.Insert(L"c"));
+    EXPECT_EQ(L"c", tree.GetKey());
+    EXPECT_EQ(Values{}, ValuesAt(tree));
+    EXPECT_TRUE(tree.AddValue(L"v") && tree.AppendChild(L"g") && tree.Down(L"g") && tree.Erase());
+    EXPECT_EQ(L"c", tree.GetKey());
+    EXPECT_FALSE(tree.CurrentNodeHasSubNodes());
+    EXPECT_TRUE(tree.Erase());
+    EXPECT_EQ(L"", tree.GetKey());
+    ASSERT_TRUE(tree.Down());
+    EXPECT_FALSE(tree.NextSibling()); // only b is left
     EXPECT_TRUE(tree.Up() && tree.SetKey(L"root"));
 }
 
-TEST(Tree, CopiesShareNothingWithTheirSourceAndCompareRegardlessOfOrder)
+// Copies are whole and share nothing; CopySubTree needs an empty target; AppendSubTree merges
+// under the cursor; trees compare regardless of the order their children came in.
+TEST(Tree, CopiesGraftsAndComparisons)
 {
     Tree source;
     Fill(source);
@@ -115,116 +110,95 @@ TEST(Tree, CopiesShareNothingWithTheirSourceAndCompareRegardlessOfOrder)
     EXPECT_TRUE(copy.CompareTrees(source));
     ASSERT_TRUE(copy.Down(L"b") && copy.AddValue(L"more"));
     EXPECT_FALSE(copy.CompareTrees(source));
-
     Tree assigned(L"old");
     assigned = source;
     EXPECT_EQ(L"", assigned.GetKey());
     assigned = assigned;
     EXPECT_TRUE(assigned.CompareTrees(source));
 
-    // Equal whatever the order children were appended in; value order counts.
+    Tree target(L"t"), untouched(L"t"), subtree(L"t");
+    ASSERT_TRUE(target.AppendChild(L"keep") && target.Down(L"keep"));
+    EXPECT_FALSE(source.CopySubTree(target));
+    untouched.AppendChild(L"keep");
+    EXPECT_TRUE(target.CompareTrees(untouched));
+    EXPECT_TRUE(source.CopySubTree(subtree));
+
+    // A named source root (here the copy of a) becomes a node under the cursor, which moves to it.
     Tree reordered;
-    reordered.AppendChild(L"a", { L"1" });
-    reordered.Down(L"a");
-    reordered.AppendChild(L"x", { L"2" });
-    reordered.Up();
-    reordered.AppendChild(L"b", { L"3" });
-    EXPECT_TRUE(reordered.CompareTrees(source));
-    reordered.Down(L"b");
-    source.GotoSiblingNode(L"b");
+    EXPECT_TRUE(reordered.AppendSubTree(subtree));
+    EXPECT_EQ(L"a", reordered.GetKey());
+    ASSERT_TRUE(reordered.Up() && reordered.AppendChild(L"b", { L"3" }));
+    EXPECT_TRUE(reordered.CompareTrees(source)); // a came before b this time
+    // An empty source root adds no node of its own; an existing child keeps its values.
+    Tree merged;
+    ASSERT_TRUE(merged.AppendChild(L"a", { L"mine" }));
+    EXPECT_TRUE(merged.AppendSubTree(source));
+    EXPECT_EQ(L"", merged.GetKey());
+    ASSERT_TRUE(merged.Down(L"a"));
+    EXPECT_EQ(Values{ L"mine" }, ValuesAt(merged));
+    ASSERT_TRUE(merged.Down(L"x"));
+    EXPECT_EQ(Values{ L"2" }, ValuesAt(merged));
+    // A cursor node equal to the source root takes the children directly.
+    Tree same(L"x");
+    same.SetValue({ L"2" });
+    same.AppendChild(L"d");
+    EXPECT_TRUE(merged.AppendSubTree(same) && merged.Up());
+    EXPECT_EQ(L"a", merged.GetKey());
+    EXPECT_TRUE(merged.Down(L"x") && merged.Down(L"d") && merged.AppendSubTree(merged));
+    EXPECT_EQ(L"", merged.GetKey());
+
+    // Value order counts.
+    ASSERT_TRUE(reordered.Down(L"b") && source.Down(L"b"));
     EXPECT_TRUE(reordered.CompareActualTreeNode(source));
     reordered.SetValue({ L"3", L"4" });
     source.SetValue({ L"4", L"3" });
     EXPECT_FALSE(reordered.CompareActualTreeNode(source) || reordered.CompareTrees(source));
 }
 
-TEST(Tree, CopySubTreeNeedsAnEmptyTargetAndAppendSubTreeMergesUnderTheCursor)
+// A million levels, read from a document, then copied, compared and grafted: nothing recurses
+// once per level. At most two deep trees live at a time: building one is mostly the cost of
+// fresh memory.
+TEST(Tree, MillionLevelTreesAndDocumentsNeverExhaustTheStack)
 {
-    Tree source;
-    Fill(source);
-    ASSERT_TRUE(source.Down(L"a"));
-    Tree target(L"t"), untouched(L"t"), empty(L"t"), expected(L"a");
-    ASSERT_TRUE(target.AppendChild(L"keep") && target.Down(L"keep"));
-    EXPECT_FALSE(source.CopySubTree(target));
-    untouched.AppendChild(L"keep");
-    EXPECT_TRUE(target.CompareTrees(untouched));
-    EXPECT_TRUE(source.CopySubTree(empty));
-    expected.SetValue({ L"1" });
-    expected.AppendChild(L"x", { L"2" });
-    EXPECT_TRUE(empty.CompareTrees(expected));
-
-    Tree merged;
-    source.GotoRootNode();
-    ASSERT_TRUE(merged.AppendChild(L"a", { L"mine" }));
-    EXPECT_TRUE(merged.AppendSubTree(source));
-    // An empty source root adds no node of its own; an existing child keeps its values.
-    EXPECT_EQ(L"", merged.GetKey());
-    ASSERT_TRUE(merged.Down(L"a"));
-    EXPECT_EQ(Values{ L"mine" }, ValuesAt(merged));
-    ASSERT_TRUE(merged.Down(L"x"));
-    EXPECT_EQ(Values{ L"2" }, ValuesAt(merged));
-
-    Tree named(L"n");
-    named.SetValue({ L"v" });
-    named.AppendChild(L"c");
-    merged.GotoRootNode();
-    EXPECT_TRUE(merged.AppendSubTree(named));
-    EXPECT_EQ(L"n", merged.GetKey()); // the cursor moved to the new node
-    EXPECT_EQ(Values{ L"v" }, ValuesAt(merged));
-    EXPECT_TRUE(merged.Down(L"c"));
-    // A cursor node equal to the source root takes the children directly.
-    Tree same(L"c");
-    same.AppendChild(L"d");
-    EXPECT_TRUE(merged.AppendSubTree(same));
-    EXPECT_EQ(L"c", merged.GetKey());
-    EXPECT_TRUE(merged.Down(L"d") && merged.AppendSubTree(merged));
-    EXPECT_EQ(L"", merged.GetKey());
-}
-
-TEST(Tree, MillionLevelTreesNeverExhaustTheStack)
-{
-    const std::size_t deepest = 1000000;
-    // At most two deep trees live at a time: building one is mostly the cost of fresh memory.
-    auto deep = std::make_unique<Tree>();
-    for (std::size_t i = 0; i < deepest; ++i)
+    const std::size_t depth = 1000000;
+    std::wstring text = L"{";
+    text.reserve(9 * depth);
+    Tree deep;
+    for (std::size_t i = 0; i < depth; ++i)
     {
-        deep->AppendChild(L"n");
-        deep->Down(L"n");
+        text += L"\"a\" : {";
+        deep.AppendChild(L"a");
+        deep.Down(L"a");
     }
-    ASSERT_TRUE(deep->AddValue(L"bottom"));
-    deep->GotoRootNode();
+    text += L"\"v\" : 1";
+    text.append(depth + 1, L'}');
+    ASSERT_TRUE(deep.AppendChild(L"v", { L"2" }));
     {
-        Tree copy(*deep);
-        EXPECT_TRUE(copy.CompareTrees(*deep));
+        Tree read;
+        ASSERT_TRUE(JSONSerializer().DeserializeToTree(text, read));
+        EXPECT_FALSE(read.CompareTrees(deep)); // they differ only a million levels down
+        ASSERT_TRUE(deep.Down(L"v") && deep.SetValue({ L"1" }) && deep.GotoRootNode());
+        EXPECT_TRUE(read.CompareTrees(deep));
+    }
+    {
+        Tree copy(deep);
+        EXPECT_TRUE(copy.CompareTrees(deep));
         ASSERT_TRUE(copy.Down() && copy.SetKey(L"renamed"));
-        EXPECT_FALSE(copy.CompareTrees(*deep));
-        copy = *deep;
-        EXPECT_TRUE(copy.CompareTrees(*deep));
+        EXPECT_FALSE(copy.CompareTrees(deep));
+        copy = deep;
+        EXPECT_TRUE(copy.CompareTrees(deep));
     }
     {
         Tree target;
-        EXPECT_TRUE(deep->CopySubTree(target) && target.CompareTrees(*deep));
+        EXPECT_TRUE(deep.CopySubTree(target) && target.CompareTrees(deep));
     }
     {
         Tree graft;
-        EXPECT_TRUE(graft.AppendSubTree(*deep) && graft.CompareTrees(*deep));
+        EXPECT_TRUE(graft.AppendSubTree(deep) && graft.CompareTrees(deep));
     }
-    deep.reset();
-
-    // The node class on its own: Initialize, operator== and destruction.
-    auto top = std::make_shared<Tree::TreeNode>();
-    Tree::TreeNode* bottom = top.get();
-    for (std::size_t i = 0; i < deepest; ++i)
-    {
-        auto child = std::make_shared<Tree::TreeNode>();
-        child->setKey(L"k");
-        child->setParentNode(bottom);
-        bottom->getChildrenNodes()[L"k"] = child;
-        bottom = child.get();
-    }
-    Tree::TreeNode copy;
-    copy.Initialize(top.get());
-    EXPECT_TRUE(copy == *top);
-    bottom->getValue().push_back(L"x");
-    EXPECT_FALSE(copy == *top);
+    // A million opening braces and nothing else: no member, no crash.
+    Tree hostile;
+    EXPECT_FALSE(JSONSerializer().DeserializeToTree(std::wstring(depth, L'{'), hostile));
+    EXPECT_TRUE(JSONSerializer().DeserializeToTree(std::wstring(depth, L'{') + L'}', hostile));
+    EXPECT_FALSE(hostile.CurrentNodeHasSubNodes());
 }
