@@ -69,6 +69,12 @@ TEST(JSONSerializer, WritesTheExactPieces)
     EXPECT_EQ(L"\"s\" : \"abc\\\\d\",\"r\" : [\"p,q\",\"{r}\"],\"f\" : [1,0],\"e\" : [],"
               L"\"u\" : 18446744073709551615,\"b\" : 1,\"w\" : {\"z\" : 1},{}",
               more.str());
+    // A backslash with nothing else to clean is doubled as well.
+    std::wstringstream alone;
+    std::wstring path = L"c:\\x";
+    writer.SetStream(&alone, Serialize);
+    EXPECT_TRUE(writer.WriteData(L"p", path));
+    EXPECT_EQ(L"\"p\" : \"c:\\\\x\"", alone.str());
 }
 
 // Without a stream every operation but the parsers is refused; with one, a document is read back
