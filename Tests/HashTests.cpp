@@ -24,8 +24,6 @@ using Kelvo::Utilities::Sha2;
 
 namespace {
 
-const std::wstring AbcSha256 = L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
-
 UniqueKernelHandle Open(const std::wstring& path, DWORD access, DWORD share)
 {
     return UniqueKernelHandle(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -53,7 +51,7 @@ using HashFiles = FileSystemTest;
 
 } // namespace
 
-TEST_F(HashFiles, TheSystemToolsDigestsAcrossBlockBoundaries)
+TEST_F(HashFiles, DigestsAgreeWithTheSystemToolsAndSha256ReadsFromThePosition)
 {
     // Files of n bytes where byte i is i mod 251, as Support/SystemDigests.sh makes them.
     for (const SystemDigest& expected : SystemDigests)
@@ -68,6 +66,22 @@ TEST_F(HashFiles, TheSystemToolsDigestsAcrossBlockBoundaries)
         EXPECT_EQ(expected.sha256, Sha2::CalculateSHA256HashOfFile(Open(path, GENERIC_READ, FILE_SHARE_READ).Get()))
             << expected.size << " bytes";
     }
+
+    // SHA-256 reads from the handle's position to the end ("abc") and leaves the handle open there.
+    const UniqueKernelHandle file = Open(Write(In(L"xyzabc.txt"), "xyzabc"), GENERIC_READ, FILE_SHARE_READ);
+    LARGE_INTEGER position{};
+    position.QuadPart = 3;
+    ASSERT_TRUE(::SetFilePointerEx(file.Get(), position, nullptr, FILE_BEGIN));
+    EXPECT_EQ(L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", Sha2::CalculateSHA256HashOfFile(file.Get()));
+    ASSERT_TRUE(::SetFilePointerEx(file.Get(), LARGE_INTEGER{}, &position, FILE_CURRENT));
+    EXPECT_EQ(6, position.QuadPart);
+    EXPECT_EQ(SystemDigests[0].sha256, Sha2::CalculateSHA256HashOfFile(file.Get())); // of the empty file
+
+    // HostApi's failure arrives unchanged: a handle without read access.
+    const UniqueKernelHandle writeOnly = Open(Write(In(L"w.txt"), "w"), GENERIC_WRITE, 0);
+    const Exception e = TestSupport::Caught<Exception>([&] { Sha2::CalculateSHA256HashOfFile(writeOnly.Get()); });
+    EXPECT_EQ(L"ReadFile failed (ErrorCode: 5)", e.GetFullMessage());
+    EXPECT_EQ(0u, e.GetSourceLocation().rfind(L"HostApi\\Source\\FileSystemOperation Line:", 0));
 }
 
 TEST_F(HashFiles, Md5FailuresCarryThePathAndTheCodeAndCloseTheFile)
@@ -108,24 +122,6 @@ TEST_F(HashFiles, Md5FailuresCarryThePathAndTheCodeAndCloseTheFile)
     DWORD flags = 0;
     EXPECT_FALSE(::GetHandleInformation(next, &flags)) << "the file was not closed";
     EXPECT_EQ(ERROR_BROKEN_PIPE, code);
-}
-
-TEST_F(HashFiles, Sha256ReadsFromThePositionToTheEndAndLeavesTheHandleOpen)
-{
-    const UniqueKernelHandle file = Open(Write(In(L"xyzabc.txt"), "xyzabc"), GENERIC_READ, FILE_SHARE_READ);
-    LARGE_INTEGER position{};
-    position.QuadPart = 3;
-    ASSERT_TRUE(::SetFilePointerEx(file.Get(), position, nullptr, FILE_BEGIN));
-    EXPECT_EQ(AbcSha256, Sha2::CalculateSHA256HashOfFile(file.Get()));
-    ASSERT_TRUE(::SetFilePointerEx(file.Get(), LARGE_INTEGER{}, &position, FILE_CURRENT));
-    EXPECT_EQ(6, position.QuadPart);
-    EXPECT_EQ(SystemDigests[0].sha256, Sha2::CalculateSHA256HashOfFile(file.Get())); // of the empty file
-
-    // HostApi's failure arrives unchanged: a handle without read access.
-    const UniqueKernelHandle writeOnly = Open(Write(In(L"w.txt"), "w"), GENERIC_WRITE, 0);
-    const Exception e = TestSupport::Caught<Exception>([&] { Sha2::CalculateSHA256HashOfFile(writeOnly.Get()); });
-    EXPECT_EQ(L"ReadFile failed (ErrorCode: 5)", e.GetFullMessage());
-    EXPECT_EQ(0u, e.GetSourceLocation().rfind(L"HostApi\\Source\\FileSystemOperation Line:", 0));
 }
 
 TEST(HostApiCryptography, OperationsCheckTheirArgumentsAndGrowTheirBuffers)
