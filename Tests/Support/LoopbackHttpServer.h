@@ -2,8 +2,7 @@
 // one connection at a time, "Connection: close" on every answer. It records every request as it
 // arrived (head and body) and answers with the status and body it was given, or with raw bytes
 // after which it may hold the connection open without a word (until the client closes it, or
-// for ten seconds). Requests that open with a TLS
-// record, or end before their head does, are recorded as their first byte and dropped.
+// for ten seconds). A request that ends early is recorded as it came and not answered.
 #pragma once
 
 #include <winsock2.h>
@@ -80,13 +79,12 @@ public:
     }
 
 private:
-    // A TLS record's first byte, or a head and as many body bytes as its Content-Length says.
+    // A head and as many body bytes as its Content-Length says.
     static bool Complete(const std::string& request)
     {
         const std::size_t headEnd = request.find("\r\n\r\n"), at = request.find("\r\nContent-Length: ");
-        return request.rfind('\x16', 0) == 0 ||
-               (headEnd != std::string::npos &&
-                request.size() >= headEnd + 4 + (at < headEnd ? std::strtoul(request.c_str() + at + 18, nullptr, 10) : 0));
+        return headEnd != std::string::npos &&
+               request.size() >= headEnd + 4 + (at < headEnd ? std::strtoul(request.c_str() + at + 18, nullptr, 10) : 0);
     }
 
     void Answer(SOCKET connection)
@@ -101,9 +99,8 @@ private:
         }
         // Held while answering: the tests look at the server only between requests.
         const std::lock_guard<std::mutex> lock(m_mutex);
-        const bool whole = request.rfind('\x16', 0) != 0 && request.find("\r\n\r\n") != std::string::npos;
-        m_requests.push_back(whole ? request : request.substr(0, 1));
-        int chunk = whole ? 1 : -1;
+        m_requests.push_back(request);
+        int chunk = Complete(request) ? 1 : -1;
         for (std::size_t sent = 0; sent < m_reply.size() && chunk > 0; sent += static_cast<std::size_t>(chunk))
         {
             chunk = ::send(connection, m_reply.data() + sent, static_cast<int>(std::min<std::size_t>(m_reply.size() - sent, 1 << 20)), 0);
