@@ -1,61 +1,38 @@
-// MD5 and SHA-256 of files against the published examples and against the system's md5sum and
-// sha256sum (SystemDigests.h, generated at build time), their failures, and the HostApi
-// operations under them.
+// MD5 and SHA-256 of files against the system's md5sum and sha256sum (SystemDigests.h, generated
+// at build time), their failures, and the HostApi operations under them.
 #include <Exception.h>
 #include <FileSystemException.h>
 #include <MD5.h>
 #include <Sha2.h>
 #include <HostApi/Cryptography.h>
 #include <HostApi/FileSystemOperation.h>
-#include <HostApi/UniqueHandle.h>
 
+#include "FileSystemTest.h"
 #include "SystemDigests.h"
 #include "TestSupport.h"
 
-#include <gtest/gtest.h>
-#include <windows.h>
 #include <wincrypt.h>
 
-#include <algorithm>
-#include <cwctype>
-#include <filesystem>
-#include <fstream>
-#include <string>
 #include <thread>
 #include <type_traits>
-#include <vector>
 
 using Kelvo::HostApi::Cryptography;
-using Kelvo::HostApi::FileSystemOperation;
 using Kelvo::HostApi::UniqueKernelHandle;
 using Kelvo::Utilities::Exception;
-using Kelvo::Utilities::FileSystemException;
 using Kelvo::Utilities::MD5;
 using Kelvo::Utilities::Sha2;
 
 namespace {
-
-const std::wstring EmptySha256 = L"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
-
-std::wstring Upper(std::wstring text)
-{
-    return std::transform(text.begin(), text.end(), text.begin(), ::towupper), text;
-}
 
 UniqueKernelHandle Open(const std::wstring& path, DWORD access, DWORD share)
 {
     return UniqueKernelHandle(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
-std::wstring Sha256OfFile(const std::wstring& path)
-{
-    return Sha2::CalculateSHA256HashOfFile(Open(path, GENERIC_READ, FILE_SHARE_READ).Get());
-}
-
 // The system error code of MD5's failure for path, which names path alone; what() must hold expected.
 int Md5FailureCode(const std::wstring& path, const char* expected)
 {
-    const auto e = TestSupport::Caught<FileSystemException>([&] { MD5::ComputeHash(path); });
+    const auto e = TestSupport::Caught<Kelvo::Utilities::FileSystemException>([&] { MD5::ComputeHash(path); });
     EXPECT_EQ(&std::system_category(), &e.code().category());
     EXPECT_EQ(path, e.path1().wstring());
     EXPECT_TRUE(e.path2().empty());
@@ -63,58 +40,19 @@ int Md5FailureCode(const std::wstring& path, const char* expected)
     return e.code().value();
 }
 
-// Every test owns a fresh directory of its own.
-class HashFiles : public ::testing::Test
+std::wstring Write(const std::wstring& path, const std::string& content)
 {
-protected:
-    HashFiles()
-        : m_directory(std::filesystem::temp_directory_path() /
-                      (L"KelvoHashTests-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                       std::to_wstring(::GetTickCount64())))
-    {
-        std::filesystem::create_directories(m_directory);
-    }
+    Kelvo::Utilities::File::WriteAllBytes(path, std::vector<unsigned char>(content.begin(), content.end()));
+    return path;
+}
 
-    ~HashFiles() override { std::filesystem::remove_all(m_directory, m_ignored); }
-
-    std::wstring Write(const std::wstring& name, const std::string& content)
-    {
-        const std::filesystem::path path = m_directory / name;
-        std::ofstream(path, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
-        return path.wstring();
-    }
-
-    std::filesystem::path m_directory;
-    std::error_code m_ignored;
-};
+// Every test owns a fresh directory of its own.
+using HashFiles = FileSystemTest;
 
 } // namespace
 
-TEST_F(HashFiles, PublishedExamplesAndTheSystemToolsAcrossBlockBoundaries)
+TEST_F(HashFiles, DigestsAgreeWithTheSystemToolsAndSha256ReadsFromThePosition)
 {
-    const struct { std::string text; const wchar_t* md5; } rfc1321[] = {
-        { "", L"D41D8CD98F00B204E9800998ECF8427E" }, { "a", L"0CC175B9C0F1B6A831C399E269772661" },
-        { "abc", L"900150983CD24FB0D6963F7D28E17F72" }, { "message digest", L"F96B697D7CB7938D525A2F31AAF161D0" },
-        { "abcdefghijklmnopqrstuvwxyz", L"C3FCD3D76192E4007DFB496CCA67E13B" },
-        { "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", L"D174AB98D277D9F5A5611C2C9F419D9F" },
-        { "12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-          L"57EDF4A22BE3C955AC49DA2E2107B67A" },
-    };
-    for (const auto& example : rfc1321)
-    {
-        EXPECT_EQ(example.md5, MD5::ComputeHash(Write(L"rfc1321.txt", example.text))) << example.text;
-    }
-    const struct { std::string text; const wchar_t* sha256; } fips180[] = {
-        { "", EmptySha256.c_str() }, { "abc", L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad" },
-        { "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
-          L"248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1" },
-        { std::string(1000000, 'a'), L"cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0" },
-    };
-    for (const auto& example : fips180)
-    {
-        EXPECT_EQ(example.sha256, Sha256OfFile(Write(L"fips180.txt", example.text))) << example.text.size() << " bytes";
-    }
-
     // Files of n bytes where byte i is i mod 251, as Support/SystemDigests.sh makes them.
     for (const SystemDigest& expected : SystemDigests)
     {
@@ -123,18 +61,35 @@ TEST_F(HashFiles, PublishedExamplesAndTheSystemToolsAcrossBlockBoundaries)
         {
             bytes[i] = static_cast<char>(i % 251);
         }
-        const std::wstring path = Write(std::to_wstring(expected.size) + L".bin", bytes);
-        EXPECT_EQ(Upper(expected.md5), MD5::ComputeHash(path)) << expected.size << " bytes";
-        EXPECT_EQ(expected.sha256, Sha256OfFile(path)) << expected.size << " bytes";
+        const std::wstring path = Write(In(std::to_wstring(expected.size) + L".bin"), bytes);
+        EXPECT_EQ(expected.md5, MD5::ComputeHash(path)) << expected.size << " bytes";
+        EXPECT_EQ(expected.sha256, Sha2::CalculateSHA256HashOfFile(Open(path, GENERIC_READ, FILE_SHARE_READ).Get()))
+            << expected.size << " bytes";
     }
+
+    // SHA-256 reads from the handle's position to the end ("abc") and leaves the handle open there.
+    const UniqueKernelHandle file = Open(Write(In(L"xyzabc.txt"), "xyzabc"), GENERIC_READ, FILE_SHARE_READ);
+    LARGE_INTEGER position{};
+    position.QuadPart = 3;
+    ASSERT_TRUE(::SetFilePointerEx(file.Get(), position, nullptr, FILE_BEGIN));
+    EXPECT_EQ(L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", Sha2::CalculateSHA256HashOfFile(file.Get()));
+    ASSERT_TRUE(::SetFilePointerEx(file.Get(), LARGE_INTEGER{}, &position, FILE_CURRENT));
+    EXPECT_EQ(6, position.QuadPart);
+    EXPECT_EQ(SystemDigests[0].sha256, Sha2::CalculateSHA256HashOfFile(file.Get())); // of the empty file
+
+    // HostApi's failure arrives unchanged: a handle without read access.
+    const UniqueKernelHandle writeOnly = Open(Write(In(L"w.txt"), "w"), GENERIC_WRITE, 0);
+    const Exception e = TestSupport::Caught<Exception>([&] { Sha2::CalculateSHA256HashOfFile(writeOnly.Get()); });
+    EXPECT_EQ(L"ReadFile failed (ErrorCode: 5)", e.GetFullMessage());
+    EXPECT_EQ(0u, e.GetSourceLocation().rfind(L"HostApi\\Source\\FileSystemOperation Line:", 0));
 }
 
-TEST_F(HashFiles, Md5OpenFailuresCarryThePathAndTheCode)
+TEST_F(HashFiles, Md5FailuresCarryThePathAndTheCodeAndCloseTheFile)
 {
-    EXPECT_EQ(2, Md5FailureCode((m_directory / L"missing.bin").wstring(), "CreateFile failed"));
+    EXPECT_EQ(2, Md5FailureCode(In(L"missing.bin"), "CreateFile failed"));
 
     // Only other readers are tolerated: a writer that shares nothing keeps MD5 out.
-    const std::wstring locked = Write(L"locked.bin", "abc");
+    const std::wstring locked = Write(In(L"locked.bin"), "abc");
     {
         const UniqueKernelHandle writer = Open(locked, GENERIC_WRITE, 0);
         ASSERT_TRUE(writer.IsValid());
@@ -146,10 +101,7 @@ TEST_F(HashFiles, Md5OpenFailuresCarryThePathAndTheCode)
 
     // Closed after success: nobody holds the file any more.
     EXPECT_TRUE(Open(locked, GENERIC_WRITE, 0).IsValid());
-}
 
-TEST(Md5, AReadFailureThrowsWithoutAPartialDigestAndClosesTheFile)
-{
     // A pipe whose server goes away after sending three bytes: the read after them fails.
     const std::wstring name = L"\\\\.\\pipe\\KelvoHashTests-" + std::to_wstring(::GetCurrentProcessId());
     UniqueKernelHandle server(
@@ -170,25 +122,6 @@ TEST(Md5, AReadFailureThrowsWithoutAPartialDigestAndClosesTheFile)
     DWORD flags = 0;
     EXPECT_FALSE(::GetHandleInformation(next, &flags)) << "the file was not closed";
     EXPECT_EQ(ERROR_BROKEN_PIPE, code);
-}
-
-TEST_F(HashFiles, Sha256ReadsFromThePositionToTheEndAndLeavesTheHandleOpen)
-{
-    const UniqueKernelHandle file = Open(Write(L"xyzabc.txt", "xyzabc"), GENERIC_READ, FILE_SHARE_READ);
-    LARGE_INTEGER position{};
-    position.QuadPart = 3;
-    ASSERT_TRUE(::SetFilePointerEx(file.Get(), position, nullptr, FILE_BEGIN));
-    EXPECT_EQ(L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
-              Sha2::CalculateSHA256HashOfFile(file.Get()));
-    ASSERT_TRUE(::SetFilePointerEx(file.Get(), LARGE_INTEGER{}, &position, FILE_CURRENT));
-    EXPECT_EQ(6, position.QuadPart);
-    EXPECT_EQ(EmptySha256, Sha2::CalculateSHA256HashOfFile(file.Get()));
-
-    // HostApi's failure arrives unchanged: a handle without read access.
-    const UniqueKernelHandle writeOnly = Open(Write(L"w.txt", "w"), GENERIC_WRITE, 0);
-    const Exception e = TestSupport::Caught<Exception>([&] { Sha2::CalculateSHA256HashOfFile(writeOnly.Get()); });
-    EXPECT_EQ(L"ReadFile failed (ErrorCode: 5)", e.GetFullMessage());
-    EXPECT_EQ(0u, e.GetSourceLocation().rfind(L"HostApi\\Source\\FileSystemOperation Line:", 0));
 }
 
 TEST(HostApiCryptography, OperationsCheckTheirArgumentsAndGrowTheirBuffers)
@@ -230,6 +163,6 @@ TEST(HostApiCryptography, OperationsCheckTheirArgumentsAndGrowTheirBuffers)
 
     DWORD read = 77;
     std::vector<unsigned char> buffer(8);
-    EXPECT_EQ(87u, errorCodeOf([&] { FileSystemOperation::FileRead(::GetCurrentProcess(), buffer, 9, read); }));
+    EXPECT_EQ(87u, errorCodeOf([&] { Kelvo::HostApi::FileSystemOperation::FileRead(::GetCurrentProcess(), buffer, 9, read); }));
     EXPECT_EQ(77u, read);
 }

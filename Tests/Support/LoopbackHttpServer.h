@@ -1,14 +1,13 @@
 // A small HTTP/1.1 server on 127.0.0.1 for the HTTP client's tests and benchmark: one thread,
 // one connection at a time, "Connection: close" on every answer. It records every request as it
 // arrived (head and body) and answers with the status and body it was given, or with raw bytes
-// after which it may hold the connection open without a word. Requests that open with a TLS
-// record, or end before their head does, are recorded as their first byte and dropped.
+// after which it may hold the connection open without a word (until the client closes it, or
+// for ten seconds). A request that ends early is recorded as it came and not answered.
 #pragma once
 
 #include <winsock2.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -31,20 +30,31 @@ public:
         ::listen(m_listener, 16);
         ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size);
         m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] { Serve(); });
+        m_thread = std::thread([this] {
+            // Until the destructor closes the listener.
+            for (SOCKET connection; (connection = ::accept(m_listener, nullptr, nullptr)) != INVALID_SOCKET;)
+            {
+                Answer(connection);
+                ::closesocket(connection);
+            }
+        });
     }
 
     ~LoopbackHttpServer()
     {
-        m_stop = true;
-        m_thread.join();
         ::closesocket(m_listener);
+        m_thread.join();
         ::WSACleanup();
     }
 
     unsigned short Port() const
     {
         return m_port;
+    }
+
+    std::wstring Url(const std::wstring& path) const
+    {
+        return L"http://127.0.0.1:" + std::to_wstring(m_port) + path;
     }
 
     void SetReply(int status, const std::string& body)
@@ -54,8 +64,7 @@ public:
                     false);
     }
 
-    // Exactly these bytes; with hold, the connection then stays open until the client closes it
-    // or the server stops.
+    // Exactly these bytes; with hold, the connection then stays open.
     void SetRawReply(const std::string& bytes, bool hold)
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
@@ -70,31 +79,12 @@ public:
     }
 
 private:
-    void Serve()
+    // A head and as many body bytes as its Content-Length says.
+    static bool Complete(const std::string& request)
     {
-        // Bounded waits, so that the destructor's stop is seen within a tenth of a second.
-        while (!m_stop)
-        {
-            fd_set readable;
-            FD_ZERO(&readable);
-            FD_SET(m_listener, &readable);
-            timeval wait{0, 100000};
-            if (::select(0, &readable, nullptr, nullptr, &wait) == 1)
-            {
-                const SOCKET connection = ::accept(m_listener, nullptr, nullptr);
-                Answer(connection);
-                ::closesocket(connection);
-            }
-        }
-    }
-
-    // A TLS record's first byte, or a head and as many body bytes as its Content-Length says.
-    static bool Complete(const std::string& request, std::size_t headEnd)
-    {
-        const std::size_t at = request.find("\r\nContent-Length: ");
-        return request.rfind('\x16', 0) == 0 ||
-               (headEnd != std::string::npos &&
-                request.size() >= headEnd + 4 + (at < headEnd ? std::strtoul(request.c_str() + at + 18, nullptr, 10) : 0));
+        const std::size_t headEnd = request.find("\r\n\r\n"), at = request.find("\r\nContent-Length: ");
+        return headEnd != std::string::npos &&
+               request.size() >= headEnd + 4 + (at < headEnd ? std::strtoul(request.c_str() + at + 18, nullptr, 10) : 0);
     }
 
     void Answer(SOCKET connection)
@@ -103,45 +93,27 @@ private:
         ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
         std::string request;
         char block[65536];
-        for (int got = 0; !Complete(request, request.find("\r\n\r\n")) && (got = ::recv(connection, block, sizeof(block), 0)) > 0;)
+        for (int got = 0; !Complete(request) && (got = ::recv(connection, block, sizeof(block), 0)) > 0;)
         {
             request.append(block, static_cast<std::size_t>(got));
         }
-        std::string reply;
-        bool hold = false;
+        // Held while answering: the tests look at the server only between requests.
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_requests.push_back(request);
+        int chunk = Complete(request) ? 1 : -1;
+        for (std::size_t sent = 0; sent < m_reply.size() && chunk > 0; sent += static_cast<std::size_t>(chunk))
         {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            const std::size_t headEnd = request.find("\r\n\r\n");
-            m_requests.push_back(request.rfind('\x16', 0) == 0 || headEnd == std::string::npos ? request.substr(0, 1) : request);
-            if (m_requests.back().size() < 2)
-            {
-                return;
-            }
-            reply = m_reply;
-            hold = m_hold;
+            chunk = ::send(connection, m_reply.data() + sent, static_cast<int>(std::min<std::size_t>(m_reply.size() - sent, 1 << 20)), 0);
         }
-        int chunk = 1;
-        for (std::size_t sent = 0; sent < reply.size() && chunk > 0; sent += static_cast<std::size_t>(std::max(chunk, 0)))
+        while (m_hold && chunk >= 0 && ::recv(connection, block, sizeof(block), 0) > 0)
         {
-            chunk = ::send(connection, reply.data() + sent, static_cast<int>(std::min<std::size_t>(reply.size() - sent, 1 << 20)), 0);
-        }
-        while (hold && !m_stop && chunk >= 0)
-        {
-            fd_set readable;
-            FD_ZERO(&readable);
-            FD_SET(connection, &readable);
-            timeval wait{0, 100000};
-            if (::select(0, &readable, nullptr, nullptr, &wait) == 1)
-            {
-                chunk = ::recv(connection, block, sizeof(block), 0) > 0 ? 0 : -1;
-            }
+            // held until the client closes, or for as long as a receive waits
         }
         ::shutdown(connection, SD_SEND);
     }
 
     SOCKET m_listener = INVALID_SOCKET;
     unsigned short m_port = 0;
-    std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
     std::string m_reply = "HTTP/1.1 200 Reply\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
     bool m_hold = false;
