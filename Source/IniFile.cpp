@@ -3,6 +3,7 @@
 #include "File.h"
 #include "Path.h"
 #include "Win32Exception.h"
+#include "Internal/CodePageText.h"
 #include "Internal/LineEncoding.h"
 #include "Internal/PlainException.h"
 
@@ -25,15 +26,7 @@ std::vector<std::wstring> ReadStoredLines(const std::wstring& path)
     {
         return SplitLines(Utf16Text(bytes));
     }
-    const std::string kept = TextModeBytes(bytes);
-    const int length = static_cast<int>(kept.size());
-    std::wstring text(static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, kept.data(), length, nullptr, 0)),
-                      L'\0');
-    if (!text.empty())
-    {
-        ::MultiByteToWideChar(CP_ACP, 0, kept.data(), length, &text[0], static_cast<int>(text.size()));
-    }
-    return SplitLines(text);
+    return SplitLines(CodePageText(CP_ACP, TextModeBytes(bytes)));
 }
 
 bool HasLineBreak(const std::wstring& text)

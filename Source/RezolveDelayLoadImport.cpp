@@ -38,9 +38,9 @@ namespace {
 using HostApi::UniqueFileHandle;
 using HostApi::UniqueModule;
 
-Exception Refusal(const std::wstring& reason, std::uint64_t code, const ThrowSite& site)
+[[noreturn]] void Refuse(const std::wstring& reason, std::uint64_t code, const ThrowSite& site)
 {
-    return Exception(L"Not loading HostApi.dll: " + reason, code, LocationOf(site));
+    ThrowError(L"Not loading HostApi.dll: " + reason, code, site);
 }
 
 // The file, open for reading and shared for reading only: while the handle is open nobody can
@@ -52,7 +52,7 @@ UniqueFileHandle OpenUnchangeable(const std::wstring& path)
     if (!file)
     {
         const DWORD error = ::GetLastError();
-        throw Refusal(path + L" cannot be opened", error, KELVO_SITE);
+        Refuse(path + L" cannot be opened", error, KELVO_SITE);
     }
     return file;
 }
@@ -65,7 +65,7 @@ Function Procedure(HMODULE module, const char* name)
     if (procedure == nullptr)
     {
         const DWORD error = ::GetLastError();
-        throw Refusal(L"wintrust.dll has no " + std::wstring(name, name + std::strlen(name)), error, KELVO_SITE);
+        Refuse(L"wintrust.dll has no " + std::wstring(name, name + std::strlen(name)), error, KELVO_SITE);
     }
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(procedure));
 }
@@ -84,7 +84,7 @@ public:
         if (!m_wintrust)
         {
             const DWORD error = ::GetLastError();
-            throw Refusal(L"wintrust.dll cannot be loaded", error, KELVO_SITE);
+            Refuse(L"wintrust.dll cannot be loaded", error, KELVO_SITE);
         }
         m_verify = Procedure<decltype(&::WinVerifyTrust)>(m_wintrust.Get(), "WinVerifyTrust");
         m_providerData = Procedure<decltype(&::WTHelperProvDataFromStateData)>(m_wintrust.Get(),
@@ -115,15 +115,15 @@ public:
         {
             const wchar_t* const reason = state.Result() == TRUST_E_NOSIGNATURE ? L" is not signed"
                                                                                  : L" has no valid signature";
-            throw Refusal(path + reason, static_cast<std::uint32_t>(state.Result()), KELVO_SITE);
+            Refuse(path + reason, static_cast<std::uint32_t>(state.Result()), KELVO_SITE);
         }
         const CRYPT_PROVIDER_DATA* const provider = m_providerData(data.hWVTStateData);
         const CRYPT_PROVIDER_SGNR* const signer =
             provider == nullptr ? nullptr : m_signer(const_cast<CRYPT_PROVIDER_DATA*>(provider), 0, FALSE, 0);
         if (signer == nullptr || signer->csCertChain == 0 || signer->pasCertChain[0].pCert == nullptr)
         {
-            throw Refusal(path + L" names no signer certificate", static_cast<std::uint32_t>(TRUST_E_NO_SIGNER_CERT),
-                          KELVO_SITE);
+            Refuse(path + L" names no signer certificate", static_cast<std::uint32_t>(TRUST_E_NO_SIGNER_CERT),
+                   KELVO_SITE);
         }
         const CERT_CONTEXT& certificate = *signer->pasCertChain[0].pCert;
         return std::vector<BYTE>(certificate.pbCertEncoded, certificate.pbCertEncoded + certificate.cbCertEncoded);
@@ -177,7 +177,7 @@ HMODULE LoadSignedHostApi()
     if (library.empty())
     {
         const DWORD error = ::GetLastError();
-        throw Refusal(L"the file name of KelvoUtilities.dll is unknown", error, KELVO_SITE);
+        Refuse(L"the file name of KelvoUtilities.dll is unknown", error, KELVO_SITE);
     }
     const std::wstring path = Path::Combine(Path::GetDirectory(library), L"HostApi.dll");
     const UniqueFileHandle file = OpenUnchangeable(path);
@@ -185,15 +185,15 @@ HMODULE LoadSignedHostApi()
     const std::vector<BYTE> signer = check.SignerCertificate(path, file.Get());
     if (signer != check.SignerCertificate(library, OpenUnchangeable(library).Get()))
     {
-        throw Refusal(path + L" is not signed by the signer of " + library,
-                      static_cast<std::uint32_t>(TRUST_E_SUBJECT_NOT_TRUSTED), KELVO_SITE);
+        Refuse(path + L" is not signed by the signer of " + library,
+               static_cast<std::uint32_t>(TRUST_E_SUBJECT_NOT_TRUSTED), KELVO_SITE);
     }
     // Its imports are looked for in its own folder and the system's first, never in the program's.
     const HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (module == nullptr)
     {
         const DWORD error = ::GetLastError();
-        throw Refusal(path + L" cannot be loaded", error, KELVO_SITE);
+        Refuse(path + L" cannot be loaded", error, KELVO_SITE);
     }
     return module;
 }

@@ -1,6 +1,7 @@
 #include "WinHTTPClient.h"
 
 #include "StringUtilities.h"
+#include "Internal/CodePageText.h"
 #include "Internal/Failure.h"
 #include "Internal/ImpersonationGuard.h"
 
@@ -28,8 +29,9 @@ const int ReceiveTimeout = 30000;
 
 const wchar_t* const InvalidParameter = L"Invalid parameter!";
 
-// The error of the WinHTTP call that just failed. Some implementations (Wine's) let a time-out
-// through as the socket's code (WSAETIMEDOUT); callers test for WinHTTP's own.
+// The error of the WinHTTP call that just failed, read before anything else can change it. Some
+// implementations (Wine's) let a time-out through as the socket's code (WSAETIMEDOUT); callers
+// test for WinHTTP's own.
 DWORD WinHttpError()
 {
     const DWORD socketTimedOut = 10060;
@@ -309,7 +311,8 @@ void WinHTTPClient::DoSendRequest(const InternetHandle& request, const std::wstr
     if (!::WinHttpSendRequest(request.Get(), headerText.c_str(), static_cast<DWORD>(headerText.size()),
                               body.empty() ? WINHTTP_NO_REQUEST_DATA : body.data(), bodySize, bodySize, 0))
     {
-        ThrowError(L"WinHTTP: Failed to send request", WinHttpError(), KELVO_SITE);
+        const DWORD error = WinHttpError();
+        ThrowError(L"WinHTTP: Failed to send request", error, KELVO_SITE);
     }
 }
 
@@ -317,7 +320,8 @@ void WinHTTPClient::DoReceiveResponse(const InternetHandle& request)
 {
     if (!::WinHttpReceiveResponse(request.Get(), nullptr))
     {
-        ThrowError(L"WinHTTP: Failed to receive response", WinHttpError(), KELVO_SITE);
+        const DWORD error = WinHttpError();
+        ThrowError(L"WinHTTP: Failed to receive response", error, KELVO_SITE);
     }
     m_state->statusCode = 0;
     DWORD status = 0;
@@ -360,7 +364,8 @@ std::wstring WinHTTPClient::DoReadData(const InternetHandle& request)
         DWORD read = 0;
         if (!::WinHttpReadData(request.Get(), block, sizeof(block), &read))
         {
-            ThrowError(L"WinHTTP: Failed to read data", WinHttpError(), KELVO_SITE);
+            const DWORD error = WinHttpError();
+            ThrowError(L"WinHTTP: Failed to read data", error, KELVO_SITE);
         }
         if (read == 0)
         {
@@ -381,14 +386,7 @@ std::wstring WinHTTPClient::DoReadData(const InternetHandle& request)
     {
         ThrowError(L"WinHTTP: Failed to read data", ERROR_WINHTTP_CONNECTION_ERROR, KELVO_SITE);
     }
-    // The platform's converter, with the length given, so that a NUL in the body is kept.
-    const int length = static_cast<int>(bytes.size());
-    std::wstring text(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, nullptr, 0)), L'\0');
-    if (!text.empty())
-    {
-        ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, &text[0], static_cast<int>(text.size()));
-    }
-    return text;
+    return CodePageText(CP_UTF8, bytes);
 }
 
 void WinHTTPClient::ExecuteSendRequestLoop(const InternetHandle& request)

@@ -17,30 +17,23 @@
 namespace Kelvo {
 namespace HostApi {
 
-class CryptoProvider : public std::shared_ptr<unsigned int>
+// A std::shared_ptr<unsigned int> of its own kind: a provider cannot stand where a hash is meant.
+template <typename Kind>
+class CryptoHandle : public std::shared_ptr<unsigned int>
 {
 public:
-    CryptoProvider() noexcept = default;
-    CryptoProvider(std::nullptr_t) noexcept
+    CryptoHandle() noexcept = default;
+    CryptoHandle(std::nullptr_t) noexcept
     {
     }
-    explicit CryptoProvider(std::shared_ptr<unsigned int> owner) noexcept
+    explicit CryptoHandle(std::shared_ptr<unsigned int> owner) noexcept
         : std::shared_ptr<unsigned int>(std::move(owner))
     {
     }
 };
 
-class CryptoHash : public std::shared_ptr<unsigned int>
-{
-public:
-    CryptoHash() noexcept = default;
-    CryptoHash(std::nullptr_t) noexcept
-    {
-    }
-    explicit CryptoHash(std::shared_ptr<unsigned int> owner) noexcept : std::shared_ptr<unsigned int>(std::move(owner))
-    {
-    }
-};
+using CryptoProvider = CryptoHandle<struct ProviderKind>;
+using CryptoHash = CryptoHandle<struct HashKind>;
 
 class KELVO_HOSTAPI_API Cryptography
 {
