@@ -9,12 +9,10 @@
 // WaitForWorkers end the workers; the destructor does both for workers still running.
 #pragma once
 
-#include "IConnectionProcessor.h"
 #include "UtilitiesExport.h"
 
 #include <HostApi/UniqueHandle.h>
-
-#include <windows.h>
+#include <HostApi/WindowsTypes.h>
 
 #include <memory>
 #include <thread>
@@ -22,6 +20,8 @@
 
 namespace Kelvo {
 namespace Utilities {
+
+class IConnectionProcessor;
 
 class KELVO_UTILITIES_API CompletionPort
 {

@@ -5,7 +5,7 @@
 
 #include "UtilitiesExport.h"
 
-#include <windows.h>
+#include <HostApi/WindowsTypes.h>
 
 namespace Kelvo {
 namespace Utilities {
@@ -23,7 +23,19 @@ public:
     void Unlock();
 
 private:
-    CRITICAL_SECTION m_section;
+    // CRITICAL_SECTION's layout, field by field, so that this header needs no <windows.h>; the
+    // library checks it against the real one.
+    struct Record
+    {
+        void* DebugInfo;
+        long LockCount;
+        long RecursionCount;
+        HANDLE OwningThread;
+        HANDLE LockSemaphore;
+        ULONG_PTR SpinCount;
+    };
+
+    Record m_section;
 };
 
 } // namespace Utilities

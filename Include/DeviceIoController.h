@@ -5,8 +5,7 @@
 #include "UtilitiesExport.h"
 
 #include <HostApi/UniqueHandle.h>
-
-#include <windows.h>
+#include <HostApi/WindowsTypes.h>
 
 #include <string>
 

@@ -7,7 +7,7 @@
 
 #include "UtilitiesExport.h"
 
-#include <windows.h>
+#include <HostApi/WindowsTypes.h>
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,12 @@
-// Every public header of KelvoUtilities.dll: include this one and link Kelvo::Utilities.
+// Every public header of KelvoUtilities.dll: include this one and link Kelvo::Utilities. It brings
+// no <windows.h>, so none of its macros. Three headers are left out because they need Windows' own
+// declarations and include <windows.h> themselves; their callers need it anyway:
+// AuthorizationUtilities.h and SystemUtilities.h take SE_OBJECT_TYPE (an enumeration that cannot be
+// declared on its own), and IConnectionProcessor.h is an OVERLAPPED whose implementations issue
+// Windows I/O.
 #pragma once
 
 #include "AesCipher.h"
-#include "AuthorizationUtilities.h"
 #include "Base64.h"
 #include "BaseSerializer.h"
 #include "CompletionPort.h"
@@ -20,7 +24,6 @@
 #include "FileAppender.h"
 #include "FileSystemException.h"
 #include "FileSystemUtilities.h"
-#include "IConnectionProcessor.h"
 #include "IDirectory.h"
 #include "IEnumeratorFolder.h"
 #include "IIniFile.h"
@@ -52,7 +55,6 @@
 #include "SourceLocation.h"
 #include "StringResourceReader.h"
 #include "StringUtilities.h"
-#include "SystemUtilities.h"
 #include "Tools.h"
 #include "Tree.h"
 #include "UserUtilities.h"

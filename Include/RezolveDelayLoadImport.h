@@ -7,7 +7,7 @@
 
 #include "UtilitiesExport.h"
 
-#include <windows.h>
+#include <HostApi/WindowsTypes.h>
 
 // The delay-load helper's information record (delayimp.h).
 struct DelayLoadInfo;
@@ -20,5 +20,5 @@ struct DelayLoadInfo;
 #define KELVO_PLAIN_EXPORT_NAME
 #endif
 
-extern "C" KELVO_UTILITIES_API FARPROC WINAPI RezolveDelayLoadImport(unsigned notification, DelayLoadInfo* information)
+extern "C" KELVO_UTILITIES_API FARPROC __stdcall RezolveDelayLoadImport(unsigned notification, DelayLoadInfo* information)
     noexcept KELVO_PLAIN_EXPORT_NAME;

@@ -6,8 +6,7 @@
 #include "UtilitiesExport.h"
 
 #include <HostApi/UniqueHandle.h>
-
-#include <windows.h>
+#include <HostApi/WindowsTypes.h>
 
 #include <memory>
 

@@ -6,8 +6,7 @@
 
 #include "UtilitiesExport.h"
 
-#include <windows.h>
-#include <shellapi.h>
+#include <HostApi/WindowsTypes.h>
 
 #include <string>
 

@@ -12,9 +12,7 @@
 #include "UtilitiesExport.h"
 
 #include <HostApi/UniqueHandle.h>
-
-#include <windows.h>
-#include <winhttp.h>
+#include <HostApi/WindowsTypes.h>
 
 #include <memory>
 #include <string>

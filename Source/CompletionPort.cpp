@@ -1,5 +1,9 @@
-#include "CompletionPort.h"
+// Before CompletionPort.h: which typeinfo objects this file exports (IConnectionProcessor's base
+// _OVERLAPPED, and the std ones the workers' threads and errors need) follows the order in which
+// GCC meets the exported classes, and the DLL has always exported them.
+#include "IConnectionProcessor.h"
 
+#include "CompletionPort.h"
 #include "Win32Exception.h"
 
 namespace Kelvo {

@@ -1,5 +1,7 @@
 #include "DeviceIoController.h"
 
+#include <windows.h>
+
 namespace Kelvo {
 namespace Utilities {
 

@@ -5,6 +5,8 @@
 
 #include <HostApi/UniqueHandle.h>
 
+#include <windows.h>
+
 namespace Kelvo {
 namespace Utilities {
 

@@ -2,6 +2,8 @@
 
 #include <HostApi/UniqueHandle.h>
 
+#include <windows.h>
+
 #include <stdexcept>
 
 namespace Kelvo {

@@ -3,6 +3,8 @@
 #include "Internal/PlainException.h"
 #include "Win32Exception.h"
 
+#include <windows.h>
+
 #include <cstdint>
 #include <exception>
 #include <stdexcept>

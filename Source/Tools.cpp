@@ -5,6 +5,8 @@
 
 #include <HostApi/UniqueHandle.h>
 
+#include <windows.h>
+#include <shellapi.h>
 #include <objbase.h>
 
 #include <cstdlib>

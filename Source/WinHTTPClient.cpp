@@ -7,6 +7,9 @@
 
 #include <HostApi/User.h>
 
+#include <windows.h>
+#include <winhttp.h>
+
 #include <sstream>
 #include <stdexcept>
 

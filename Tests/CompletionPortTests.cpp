@@ -1,4 +1,5 @@
 // The worker pool, its lock and the device I/O controller, over named pipes of this process.
+#include <IConnectionProcessor.h>
 #include <KelvoUtilities.h>
 
 #include "OpenHandles.h"

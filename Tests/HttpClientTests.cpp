@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winhttp.h>
 #include <wincrypt.h>
 
 #include <cstdlib>

@@ -1,6 +1,7 @@
 // Completions per second through the worker pool with 1, 2 and 8 workers, against a bare
 // GetQueuedCompletionStatus loop, for posted packets and for reads of named pipes; POSTs per
 // second against a server inside this program.
+#include <IConnectionProcessor.h>
 #include <KelvoUtilities.h>
 
 #include "LoopbackHttpServer.h"

@@ -7,7 +7,7 @@
 
 #include "HostApiExport.h"
 
-#include <windows.h>
+#include "WindowsTypes.h"
 
 #include <cstddef>
 #include <memory>

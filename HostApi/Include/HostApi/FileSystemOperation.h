@@ -4,8 +4,7 @@
 
 #include "HostApiExport.h"
 #include "UniqueHandle.h"
-
-#include <windows.h>
+#include "WindowsTypes.h"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 
 #include "HostApiExport.h"
 
-#include <windows.h>
+#include "WindowsTypes.h"
 
 #include <memory>
 #include <string>

@@ -5,9 +5,7 @@
 
 #include "HostApiExport.h"
 #include "UniqueHandle.h"
-
-#include <windows.h>
-#include <winsvc.h>
+#include "WindowsTypes.h"
 
 #include <cstdint>
 #include <string>

@@ -4,9 +4,9 @@
 // ShareHandle makes the shared form of the same ownership from the same traits.
 #pragma once
 
-#include <windows.h>
-#include <winsvc.h>
+#include "WindowsTypes.h"
 
+#include <cstdint>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -28,13 +28,13 @@ struct HandleTraits
 
     static Type Invalid() noexcept
     {
-        return InvalidValue == InvalidHandleValue::AllOnes ? reinterpret_cast<Type>(INVALID_HANDLE_VALUE) : nullptr;
+        return InvalidValue == InvalidHandleValue::AllOnes ? reinterpret_cast<Type>(~std::uintptr_t{ 0 }) : nullptr;
     }
 
     static bool IsValid(Type value) noexcept
     {
         const bool isNull = value == nullptr;
-        const bool isAllOnes = value == reinterpret_cast<Type>(INVALID_HANDLE_VALUE);
+        const bool isAllOnes = value == reinterpret_cast<Type>(~std::uintptr_t{ 0 });
         switch (InvalidValue)
         {
         case InvalidHandleValue::Null:
