@@ -2,7 +2,9 @@
 // launching with a child program that reports its arguments and exits with a given code; events
 // with access control, privileges, ownership and access lists of real files, and the user's
 // identity. Access lists are read back with the Windows functions, not with the library's.
+#include <AuthorizationUtilities.h>
 #include <KelvoUtilities.h>
+#include <SystemUtilities.h>
 #include <HostApi/Authorization.h>
 #include <HostApi/User.h>
 
