@@ -1,6 +1,3 @@
-// A Windows critical section for guarding state shared between completion-port workers.
-// Recursive for the owning thread. Assignment leaves the target's own lock as it is: a lock's
-// state cannot be copied.
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -10,6 +7,9 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// A Windows critical section for guarding state shared between completion-port workers.
+/// Recursive for the owning thread. Assignment leaves the target's own lock as it is: a lock's
+/// state cannot be copied.
 class KELVO_UTILITIES_API CriticalSection
 {
 public:

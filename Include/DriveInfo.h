@@ -1,5 +1,3 @@
-// The machine's drives and their space in GB (2^30 bytes). The system drive's figures are read
-// once per object and kept; the fixed drives' sums are read anew on every call.
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -11,21 +9,23 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// The machine's drives and their space in GB (2^30 bytes). The system drive's figures are read
+/// once per object and kept; the fixed drives' sums are read anew on every call.
 class KELVO_UTILITIES_API DriveInfo
 {
 public:
     DriveInfo();
     DriveInfo& operator=(const DriveInfo& other);
 
-    // Roots such as C:\, in the order Windows gives them; empty when it cannot list them.
+    /// Roots such as C:\, in the order Windows gives them; empty when it cannot list them.
     std::vector<std::wstring> GetLogicalDrives();
-    // Those of them that are fixed disks (DRIVE_FIXED).
+    /// Those of them that are fixed disks (DRIVE_FIXED).
     std::vector<std::wstring> GetFixedDrives();
-    // The drive of %SystemDrive%. Throws Win32Exception "GetDiskFreeSpaceEx failed", or passes
-    // on the Win32Exception* of reading the variable.
+    /// The drive of %SystemDrive%. Throws Win32Exception "GetDiskFreeSpaceEx failed", or passes
+    /// on the Win32Exception* of reading the variable.
     float GetTotalSystemDiskSpaceGB();
     float GetFreeSystemDiskSpaceGB();
-    // Sums over the fixed drives; a drive that cannot be read does not count.
+    /// Sums over the fixed drives; a drive that cannot be read does not count.
     float GetTotalDiskSpaceGB();
     float GetFreeDiskSpaceGB();
 

@@ -1,4 +1,3 @@
-// The iterator handed out by Enumerator: a shared handle on the sequence's position.
 #pragma once
 
 #include "IIterator.h"
@@ -10,6 +9,7 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// The iterator handed out by Enumerator: a shared handle on the sequence's position.
 class KELVO_UTILITIES_API EnumerableIterator
 {
 public:

@@ -1,8 +1,3 @@
-// A single-pass sequence: begin() and end() hand out iterators that share the sequence's own
-// position, so advancing any of them advances them all, and a second begin() goes on where the
-// first stopped.
-//
-//     for (auto it = e.begin(), end = e.end(); it != end; ++it) use(*it);
 #pragma once
 
 #include "EnumerableIterator.h"
@@ -14,10 +9,15 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// A single-pass sequence: begin() and end() hand out iterators that share the sequence's own
+/// position, so advancing any of them advances them all, and a second begin() goes on where the
+/// first stopped.
+///
+/// for (auto it = e.begin(), end = e.end(); it != end; ++it) use(*it);
 class KELVO_UTILITIES_API Enumerator
 {
 public:
-    // Takes ownership of both iterators.
+    /// Takes ownership of both iterators.
     Enumerator(IIterator* begin, IIterator* end);
     Enumerator(Enumerator&& other) noexcept;
     Enumerator(const Enumerator&) = delete;

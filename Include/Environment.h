@@ -1,4 +1,3 @@
-// Environment variables of the calling process.
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -8,6 +7,7 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// Environment variables of the calling process.
 class KELVO_UTILITIES_API Environment
 {
 public:
@@ -15,9 +15,9 @@ public:
     ~Environment();
     Environment& operator=(const Environment& other);
 
-    // The value of any length; empty when the variable is not set or set to nothing. Any other
-    // failure throws a new Win32Exception* ("GetEnvironmentVariable failed"): the catcher
-    // deletes it.
+    /// The value of any length; empty when the variable is not set or set to nothing. Any other
+    /// failure throws a new Win32Exception* ("GetEnvironmentVariable failed"): the catcher
+    /// deletes it.
     std::wstring GetEnvironmentVariableW(const std::wstring& name);
 };
 

@@ -1,6 +1,3 @@
-// The library's own exception: a wide message, the Windows (or platform-call) error code that
-// caused the failure when there is one, and the throw site. Thrown by value; callers read it
-// through the wide getters, since what() deliberately carries no message.
 #pragma once
 
 #include "SourceLocation.h"
@@ -13,10 +10,13 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// The library's own exception: a wide message, the Windows (or platform-call) error code that
+/// caused the failure when there is one, and the throw site. Thrown by value; callers read it
+/// through the wide getters, since what() deliberately carries no message.
 class KELVO_UTILITIES_API Exception : public std::exception
 {
 public:
-    // The error code of an exception built without one.
+    /// The error code of an exception built without one.
     static constexpr std::uint64_t NoErrorCode = 0xFFFFFFFFFFFFFFFFull;
 
     Exception(const std::wstring& message, const SourceLocation& where);
@@ -25,14 +25,14 @@ public:
     Exception& operator=(const Exception& other);
     virtual ~Exception();
 
-    // The message followed by " (ErrorCode: N)" when a code was given.
+    /// The message followed by " (ErrorCode: N)" when a code was given.
     virtual std::wstring GetFullMessage() const;
-    // The message exactly as the thrower gave it.
+    /// The message exactly as the thrower gave it.
     virtual std::wstring GetErrorMessage() const;
-    // "<SourceFile> Line:<Line>".
+    /// "<SourceFile> Line:<Line>".
     virtual std::wstring GetSourceLocation() const;
     virtual std::uint64_t GetErrorCode() const;
-    // The error code as unsigned decimal text.
+    /// The error code as unsigned decimal text.
     virtual std::wstring GetErrorCodeText() const;
     virtual void SetSourceLocation(const SourceLocation& where);
 

@@ -1,5 +1,3 @@
-// Lists the entries of one directory at once; an abstract class so that callers can be tested
-// with a fake.
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -10,6 +8,8 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// Lists the entries of one directory at once; an abstract class so that callers can be tested
+/// with a fake.
 class KELVO_UTILITIES_API IDirectory
 {
 public:

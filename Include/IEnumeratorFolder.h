@@ -1,5 +1,3 @@
-// Walks the entries of one directory lazily; an abstract class so that callers can be tested
-// with a fake.
 #pragma once
 
 #include "Enumerator.h"
@@ -10,6 +8,8 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// Walks the entries of one directory lazily; an abstract class so that callers can be tested
+/// with a fake.
 class KELVO_UTILITIES_API IEnumeratorFolder
 {
 public:

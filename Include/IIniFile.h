@@ -1,5 +1,3 @@
-// Values of a Windows INI file and header lines at its top; an abstract class so that callers
-// can be tested with a fake.
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -10,6 +8,8 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// Values of a Windows INI file and header lines at its top; an abstract class so that callers
+/// can be tested with a fake.
 class KELVO_UTILITIES_API IIniFile
 {
 public:
@@ -28,8 +28,8 @@ public:
 protected:
     virtual std::wstring ReadHeader() = 0;
 
-    // Not virtual: the interface's slots hold its operations only. Protected, so that deleting
-    // through the interface does not compile (it could not reach the implementation's destructor).
+    /// Not virtual: the interface's slots hold its operations only. Protected, so that deleting
+    /// through the interface does not compile (it could not reach the implementation's destructor).
     ~IIniFile();
 };
 

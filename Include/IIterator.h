@@ -1,4 +1,3 @@
-// A position in a single-pass sequence of names, behind an abstract class.
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -8,6 +7,7 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// A position in a single-pass sequence of names, behind an abstract class.
 class KELVO_UTILITIES_API IIterator
 {
 public:

@@ -1,6 +1,3 @@
-// Questions about the running Windows system: version and version predicates, bitness, the
-// user's UI language and country, and special directories. An abstract class so that callers
-// can be tested with a fake; objects are never deleted through it (its destructor is protected).
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -10,10 +7,13 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// Questions about the running Windows system: version and version predicates, bitness, the
+/// user's UI language and country, and special directories. An abstract class so that callers
+/// can be tested with a fake; objects are never deleted through it (its destructor is protected).
 class KELVO_UTILITIES_API IOSInfo
 {
 public:
-    // In the version arguments, this value means "not given".
+    /// In the version arguments, this value means "not given".
     static constexpr unsigned long NotGiven = 0xFFFFFFFFul;
 
     virtual std::wstring GetVersion() const = 0;

@@ -1,4 +1,3 @@
-// Makes registry key objects; an abstract class so that callers can be tested with a fake.
 #pragma once
 
 #include "IRegistryKey.h"
@@ -11,6 +10,7 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// Makes registry key objects; an abstract class so that callers can be tested with a fake.
 class KELVO_UTILITIES_API IRegistry
 {
 public:

@@ -1,5 +1,3 @@
-// One registry key behind an abstract class, so that callers can be tested with a fake.
-// Readers give a default for a missing key or value; writers need the key to exist.
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -10,6 +8,8 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// One registry key behind an abstract class, so that callers can be tested with a fake.
+/// Readers give a default for a missing key or value; writers need the key to exist.
 class KELVO_UTILITIES_API IRegistryKey
 {
 public:

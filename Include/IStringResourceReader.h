@@ -1,5 +1,3 @@
-// Reads the string-table resources of a module; an abstract class so that callers can be
-// tested with a fake.
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -10,6 +8,8 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// Reads the string-table resources of a module; an abstract class so that callers can be
+/// tested with a fake.
 class KELVO_UTILITIES_API IStringResourceReader
 {
 public:
@@ -17,13 +17,13 @@ public:
     IStringResourceReader(const IStringResourceReader&) = default;
     IStringResourceReader& operator=(const IStringResourceReader&) = default;
 
-    // Every non-empty string of every string table, by string id.
+    /// Every non-empty string of every string table, by string id.
     virtual std::map<int, std::wstring> GetAllStrings() = 0;
     virtual std::wstring GetString(int id) = 0;
 
 protected:
-    // Not virtual: the interface's slots hold its operations only. Protected, so that deleting
-    // through the interface does not compile (it could not reach the implementation's destructor).
+    /// Not virtual: the interface's slots hold its operations only. Protected, so that deleting
+    /// through the interface does not compile (it could not reach the implementation's destructor).
     ~IStringResourceReader();
 };
 

@@ -1,6 +1,3 @@
-// Who the user is: the SID text ("S-1-5-...") of the user of the active console session and of
-// the user that runs this process. An abstract class so that callers can run with a fixed
-// identity or failure (UserUtilitiesSTUB).
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -10,6 +7,9 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// Who the user is: the SID text ("S-1-5-...") of the user of the active console session and of
+/// the user that runs this process. An abstract class so that callers can run with a fixed
+/// identity or failure (UserUtilitiesSTUB).
 class KELVO_UTILITIES_API IUserUtilities
 {
 public:

@@ -1,5 +1,3 @@
-// Sends HTTP POST requests and keeps the status and response text of the last one; an abstract
-// class so that callers can be tested with a fake.
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -9,6 +7,8 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// Sends HTTP POST requests and keeps the status and response text of the last one; an abstract
+/// class so that callers can be tested with a fake.
 class KELVO_UTILITIES_API IWinHTTPClient
 {
 public:
@@ -18,14 +18,14 @@ public:
     virtual void AddHeader(const std::wstring& name, int value) = 0;
     virtual void AddHeader(const std::wstring& name, const std::wstring& value) = 0;
     virtual void ClearHeaders() = 0;
-    // The body is sent as UTF-8.
+    /// The body is sent as UTF-8.
     virtual void SetCommandBody(const std::wstring& body) = 0;
-    // name plays no part in the request.
+    /// name plays no part in the request.
     virtual void ExecutePostRequest(std::wstring url, std::wstring name) = 0;
     virtual void ExecutePostRequest(std::wstring url) = 0;
-    // 0 before any response and when the status could not be read.
+    /// 0 before any response and when the status could not be read.
     virtual unsigned int GetHttpStatusCode() = 0;
-    // The body of the last response with status 200.
+    /// The body of the last response with status 200.
     virtual std::wstring GetHttpResponse() = 0;
 
 protected:

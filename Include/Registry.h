@@ -1,4 +1,3 @@
-// The registry key factory: makes RegistryKey objects, without touching the registry.
 #pragma once
 
 #include "IRegistry.h"
@@ -7,6 +6,7 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// The registry key factory: makes RegistryKey objects, without touching the registry.
 class KELVO_UTILITIES_API Registry : public IRegistry
 {
 public:

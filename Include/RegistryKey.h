@@ -1,6 +1,3 @@
-// One registry key below a predefined root, opened on first use and kept open until the object
-// goes. Failures of the registry throw Win32Exception with the status the registry returned.
-// A copy names the same key and opens it again on its own first use.
 #pragma once
 
 #include "IRegistryKey.h"
@@ -15,6 +12,9 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// One registry key below a predefined root, opened on first use and kept open until the object
+/// goes. Failures of the registry throw Win32Exception with the status the registry returned.
+/// A copy names the same key and opens it again on its own first use.
 class KELVO_UTILITIES_API RegistryKey : public IRegistryKey
 {
 public:
@@ -23,24 +23,24 @@ public:
     RegistryKey& operator=(const RegistryKey& other);
     ~RegistryKey() override;
 
-    // Readers: a missing key or value gives the default.
+    /// Readers: a missing key or value gives the default.
     std::wstring GetStringValue(const std::wstring& name, const std::wstring& defaultValue) override;
     unsigned int GetUint32Value(const std::wstring& name, unsigned int defaultValue) override;
     std::vector<unsigned char> GetBinaryValue(const std::wstring& name) override;
-    // Writers: REG_BINARY, REG_DWORD and REG_SZ; the key must exist.
+    /// Writers: REG_BINARY, REG_DWORD and REG_SZ; the key must exist.
     void SetValue(const std::wstring& name, const std::vector<unsigned char>& bytes) override;
     void SetValue(const std::wstring& name, unsigned int value) override;
     void SetValue(const std::wstring& name, const std::wstring& text) override;
     virtual void CreateSubKey(const std::wstring& name);
-    // A sub-key that does not exist counts as deleted. A name of no sub-key (empty, or only
-    // backslashes) throws Win32Exception with code 87: it would delete this key itself.
+    /// A sub-key that does not exist counts as deleted. A name of no sub-key (empty, or only
+    /// backslashes) throws Win32Exception with code 87: it would delete this key itself.
     virtual void DeleteSubKey(const std::wstring& name);
 
 protected:
-    // The Windows status of opening the key (0 once it is open).
+    /// The Windows status of opening the key (0 once it is open).
     long TryOpen();
     void Open();
-    // False when the key does not exist.
+    /// False when the key does not exist.
     bool TryOpenForRead();
 
 private:

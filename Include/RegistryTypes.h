@@ -7,7 +7,7 @@
 namespace Kelvo {
 namespace Utilities {
 
-// The Windows registry value types.
+/// The Windows registry value types.
 enum RegistryValueType : std::uint32_t
 {
     RegNone = 0,
@@ -24,7 +24,7 @@ enum RegistryValueType : std::uint32_t
     RegQword = 11
 };
 
-// The predefined roots; 0 and values above 5 are not roots.
+/// The predefined roots; 0 and values above 5 are not roots.
 enum RegistryRootKey : std::uint32_t
 {
     RootClassesRoot = 1,
@@ -41,14 +41,14 @@ enum RegistryDesiredAccess : std::uint32_t
     AccessWrite = 2
 };
 
-// Passed to key creation unchanged (REG_OPTION_...).
+/// Passed to key creation unchanged (REG_OPTION_...).
 enum RegistryOptions : std::uint32_t
 {
     OptionNonVolatile = 0,
     OptionVolatile = 1
 };
 
-// What key creation did (REG_CREATED_NEW_KEY, REG_OPENED_EXISTING_KEY).
+/// What key creation did (REG_CREATED_NEW_KEY, REG_OPENED_EXISTING_KEY).
 enum RegistryDisposition : std::uint32_t
 {
     DispositionNone = 0,
@@ -56,7 +56,7 @@ enum RegistryDisposition : std::uint32_t
     DispositionOpenedExistingKey = 2
 };
 
-// The base keys of RegistryKey: predefined Windows root handle values.
+/// The base keys of RegistryKey: predefined Windows root handle values.
 enum ERegistryBaseKey : std::uint32_t
 {
     BaseClassesRoot = 0x80000000u,

@@ -1,8 +1,3 @@
-// Registry access through one current key, and the registry's text forms: value types by name,
-// value data as text (bytes as "0A, FF", strings, multi-strings joined by "[endOfString]") and
-// back, root keys. Every failure throws Exception with the location Source\RegistryUtilities;
-// failures of registry calls carry the Windows status and a message naming root, sub-key,
-// value and view.
 #pragma once
 
 #include "Exception.h"
@@ -18,17 +13,22 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// Registry access through one current key, and the registry's text forms: value types by name,
+/// value data as text (bytes as "0A, FF", strings, multi-strings joined by "[endOfString]") and
+/// back, root keys. Every failure throws Exception with the location Source\RegistryUtilities;
+/// failures of registry calls carry the Windows status and a message naming root, sub-key,
+/// value and view.
 class KELVO_UTILITIES_API RegistryUtilities
 {
 public:
-    // The predefined root handles.
+    /// The predefined root handles.
     static constexpr std::uint64_t s_m_HKeyClassesRoot = 0x80000000u;
     static constexpr std::uint64_t s_m_HKeyCurrentUser = 0x80000001u;
     static constexpr std::uint64_t s_m_HKeyLocalMachine = 0x80000002u;
     static constexpr std::uint64_t s_m_HKeyUsers = 0x80000003u;
     static constexpr std::uint64_t s_m_HKeyCurrentConfig = 0x80000005u;
 
-    // Access masks.
+    /// Access masks.
     static constexpr std::uint32_t s_m_RegKeyRead = 0x20019u;
     static constexpr std::uint32_t s_m_RegKeyWrite = 0x20006u;
     static constexpr std::uint32_t s_m_RegKeyAllAccess = 0xF003Fu;
@@ -37,58 +37,58 @@ public:
     static constexpr std::uint32_t s_m_RegKeyWow64Key = 0x100u;
     static constexpr std::uint32_t s_m_RegKeyWow32Key = 0x200u;
 
-    // ", " between the bytes of a byte list; "[endOfString]" between the strings of a multi-string.
+    /// ", " between the bytes of a byte list; "[endOfString]" between the strings of a multi-string.
     static const std::wstring m_s_binaryValueSeparator;
     static const std::wstring m_s_multiStringSeparator;
 
     RegistryUtilities();
-    // Closes the current key; never throws.
+    /// Closes the current key; never throws.
     virtual ~RegistryUtilities();
-    // An object owns its key handle alone.
+    /// An object owns its key handle alone.
     RegistryUtilities(const RegistryUtilities&) = delete;
     RegistryUtilities& operator=(const RegistryUtilities&) = delete;
 
-    // The current key, 0 when none is open.
+    /// The current key, 0 when none is open.
     std::uint64_t GetHandle() const;
 
-    // Open or create the key in the 64-bit view (flag true) or the 32-bit view (false) and make
-    // it current; a key that was current before is closed once the new one is open.
+    /// Open or create the key in the 64-bit view (flag true) or the 32-bit view (false) and make
+    /// it current; a key that was current before is closed once the new one is open.
     void RegistryOpenKey(RegistryRootKey root, const std::wstring& subKey, const RegistryDesiredAccess& access,
                          bool is64BitView);
     void RegistryCreateKey(RegistryRootKey root, const std::wstring& subKey, const RegistryDesiredAccess& access,
                            bool is64BitView, RegistryOptions options, HostApi::SecurityAttributes* security,
                            RegistryDisposition* disposition);
-    // Never throws.
+    /// Never throws.
     void RegistryCloseCurrentKey();
 
-    // Values of the current key; the empty name is the default value. Outputs change only on success.
+    /// Values of the current key; the empty name is the default value. Outputs change only on success.
     void RegistryGetValueFromCurrentKey(const std::wstring& valueName, std::vector<unsigned char>& data,
                                         RegistryValueType& type) const;
-    // Writes the bytes as they are (ConvertWideStringToValueData prepares them from text).
+    /// Writes the bytes as they are (ConvertWideStringToValueData prepares them from text).
     void RegistrySetValueFromCurrentKey(const std::wstring& valueName, const std::vector<unsigned char>& data,
                                         RegistryValueType type) const;
     void RegistryDeleteValueFromCurrentKey(const std::wstring& valueName) const;
     std::vector<std::wstring> RegistryGetSubkeysFromCurrentKey() const;
     std::vector<std::wstring> RegistryGetValuesFromCurrentKey() const;
 
-    // Deletes the key and everything below it; the current key is not touched. A sub-key that
-    // names no key below the root (empty, or only backslashes) throws "Invalid parameter!" (87)
-    // and deletes nothing.
+    /// Deletes the key and everything below it; the current key is not touched. A sub-key that
+    /// names no key below the root (empty, or only backslashes) throws "Invalid parameter!" (87)
+    /// and deletes nothing.
     void RegistryDeleteTree(RegistryRootKey root, const std::wstring& subKey, bool is64BitView);
-    // Whether the key exists in the 32-bit view; only "not found" (2) answers false.
+    /// Whether the key exists in the 32-bit view; only "not found" (2) answers false.
     static bool KeyExists(RegistryRootKey root, const std::wstring& subKey);
 
     static std::wstring ConvertValueTypeToWideString(const RegistryValueType& type);
     static RegistryValueType ConvertWideStringToValueType(const std::wstring& text);
     static std::wstring ConvertValueDataToWideString(const RegistryValueType& type, const std::vector<unsigned char>& data);
     static std::vector<unsigned char> ConvertWideStringToValueData(const RegistryValueType& type, const std::wstring& text);
-    // REG_DWORD (little-endian) or REG_DWORD_BIG_ENDIAN data of exactly four bytes.
+    /// REG_DWORD (little-endian) or REG_DWORD_BIG_ENDIAN data of exactly four bytes.
     static unsigned int ConvertValueDataToDWord(const RegistryValueType& type, const std::vector<unsigned char>& data);
-    // "0x80000000" to "0x80000005" give their root; anything else gives HKEY_LOCAL_MACHINE.
+    /// "0x80000000" to "0x80000005" give their root; anything else gives HKEY_LOCAL_MACHINE.
     static RegistryRootKey ConvertStringToRegRootKey(const std::wstring& text);
-    // Pads data with zero bytes to a whole number of the type's blocks (4 or 8 bytes).
+    /// Pads data with zero bytes to a whole number of the type's blocks (4 or 8 bytes).
     static void NormalizeValueData(const RegistryValueType& type, std::vector<unsigned char>& data);
-    // The key's name as the Windows security functions want it, e.g. CURRENT_USER\Software\X.
+    /// The key's name as the Windows security functions want it, e.g. CURRENT_USER\Software\X.
     static std::wstring ConvertRegistryKeyToPath(const RegistryRootKey& root, std::wstring& subKey);
 
 private:

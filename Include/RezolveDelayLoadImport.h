@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-// The delay-load helper's information record (delayimp.h).
+/// The delay-load helper's information record (delayimp.h).
 struct DelayLoadInfo;
 
 // The 32-bit DLL exports it under its plain name, without stdcall's "@8" (the linker's

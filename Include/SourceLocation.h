@@ -1,5 +1,3 @@
-// The throw site recorded by Exception: the throwing source file, as a path relative to the
-// project root without extension (e.g. Source\OSInfo), and the line of the throwing statement.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +6,8 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// The throw site recorded by Exception: the throwing source file, as a path relative to the
+/// project root without extension (e.g. Source\OSInfo), and the line of the throwing statement.
 struct SourceLocation
 {
     std::wstring SourceFile;

@@ -1,5 +1,3 @@
-// The string tables of a module that the caller has loaded (typically with LoadLibraryExW and
-// LOAD_LIBRARY_AS_DATAFILE); the reader owns the module from then on and frees it.
 #pragma once
 
 #include "IStringResourceReader.h"
@@ -14,7 +12,7 @@
 namespace Kelvo {
 namespace Utilities {
 
-// Frees a loaded module; a null handle is left alone.
+/// Frees a loaded module; a null handle is left alone.
 struct ModuleHandleDeleter
 {
     using pointer = HMODULE;
@@ -28,6 +26,8 @@ struct ModuleHandleDeleter
     }
 };
 
+/// The string tables of a module that the caller has loaded (typically with LoadLibraryExW and
+/// LOAD_LIBRARY_AS_DATAFILE); the reader owns the module from then on and frees it.
 class KELVO_UTILITIES_API StringResourceReader : public IStringResourceReader
 {
 public:
@@ -36,12 +36,12 @@ public:
     StringResourceReader& operator=(const StringResourceReader&) = delete;
     ~StringResourceReader();
 
-    // Throws Win32Exception "Resource was not found" or "String table not found" when a block
-    // that Windows listed cannot be loaded, std::exception "String table not found" when it
-    // cannot be locked, and std::runtime_error "String table is damaged" when an entry runs
-    // past the end of its block.
+    /// Throws Win32Exception "Resource was not found" or "String table not found" when a block
+    /// that Windows listed cannot be loaded, std::exception "String table not found" when it
+    /// cannot be locked, and std::runtime_error "String table is damaged" when an entry runs
+    /// past the end of its block.
     std::map<int, std::wstring> GetAllStrings() override;
-    // Not implemented: always throws std::exception "Not implemented yet".
+    /// Not implemented: always throws std::exception "Not implemented yet".
     std::wstring GetString(int id) override;
 
 private:

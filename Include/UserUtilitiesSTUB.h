@@ -1,5 +1,3 @@
-// A fixed identity for code under test: both operations answer the SID text set last, or throw
-// Exception "GetUserSidFromCurrentUser failed." with the error code set last when it is not 0.
 #pragma once
 
 #include "IUserUtilities.h"
@@ -10,6 +8,8 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// A fixed identity for code under test: both operations answer the SID text set last, or throw
+/// Exception "GetUserSidFromCurrentUser failed." with the error code set last when it is not 0.
 class KELVO_UTILITIES_API UserUtilitiesSTUB : public IUserUtilities
 {
 public:
@@ -18,7 +18,7 @@ public:
 
     std::wstring GetUserSidFromCurrentUser() override;
     std::wstring GetUserSidFromCurrentProcess() override;
-    // Replaces the answer of both operations.
+    /// Replaces the answer of both operations.
     void SetUserSid(std::wstring& userSid, unsigned int errorCode);
 
 private:

@@ -1,7 +1,3 @@
-// The one owner of Windows handles in both modules: move-only, closes its handle exactly once,
-// on every path. A traits class names the handle type, which of null and INVALID_HANDLE_VALUE
-// mean "no handle" for the function that produced it, and the function that closes it.
-// ShareHandle makes the shared form of the same ownership from the same traits.
 #pragma once
 
 #include <windows.h>
@@ -53,6 +49,10 @@ struct HandleTraits
 };
 
 template <typename Traits>
+/// The one owner of Windows handles in both modules: move-only, closes its handle exactly once,
+/// on every path. A traits class names the handle type, which of null and INVALID_HANDLE_VALUE
+/// mean "no handle" for the function that produced it, and the function that closes it.
+/// ShareHandle makes the shared form of the same ownership from the same traits.
 class UniqueHandle
 {
 public:
@@ -102,13 +102,13 @@ public:
         return IsValid();
     }
 
-    // Gives up ownership without closing.
+    /// Gives up ownership without closing.
     Type Release() noexcept
     {
         return std::exchange(m_value, Traits::Invalid());
     }
 
-    // Closes the owned handle (if any) and takes value.
+    /// Closes the owned handle (if any) and takes value.
     void Reset(Type value = Traits::Invalid()) noexcept
     {
         const Type old = std::exchange(m_value, value);
@@ -118,7 +118,7 @@ public:
         }
     }
 
-    // For functions that return a handle through an out-parameter: closes the owned one first.
+    /// For functions that return a handle through an out-parameter: closes the owned one first.
     Type* Put() noexcept
     {
         Reset();
@@ -129,10 +129,10 @@ private:
     Type m_value;
 };
 
-// For interfaces that hand a resource to several owners: a std::shared_ptr<Pointee> whose pointer
-// value is the handle itself (never dereferenced). The last owner closes it as Traits says,
-// unless it is invalid, and only then lets go of keepAlive (what the handle needs while it lives).
-// Should allocating the owner fail, the handle is closed before the exception leaves.
+/// For interfaces that hand a resource to several owners: a std::shared_ptr<Pointee> whose pointer
+/// value is the handle itself (never dereferenced). The last owner closes it as Traits says,
+/// unless it is invalid, and only then lets go of keepAlive (what the handle needs while it lives).
+/// Should allocating the owner fail, the handle is closed before the exception leaves.
 template <typename Traits, typename Pointee = std::remove_pointer_t<typename Traits::Type>>
 std::shared_ptr<Pointee> ShareHandle(typename Traits::Type value, std::shared_ptr<const void> keepAlive = nullptr)
 {
