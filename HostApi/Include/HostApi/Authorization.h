@@ -12,10 +12,15 @@
 namespace Kelvo {
 namespace HostApi {
 
+/// A security identifier (Windows SID).
 using _Sid = ::SID;
+/// An access-control list (Windows ACL).
 using _Acl = ::ACL;
+/// A locally unique identifier; names a privilege on one machine.
 using _Luid = ::LUID;
+/// A privilege set with its count (Windows TOKEN_PRIVILEGES).
 using _TokenPrivileges = ::TOKEN_PRIVILEGES;
+/// A security descriptor in self-relative or absolute form (Windows SECURITY_DESCRIPTOR).
 using _SecurityDescriptor = ::SECURITY_DESCRIPTOR;
 /// The Windows object-type numbers (1 = file object).
 using _SeObjectType = ::SE_OBJECT_TYPE;

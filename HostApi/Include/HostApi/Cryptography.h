@@ -17,17 +17,23 @@ template <typename Kind>
 class CryptoHandle : public std::shared_ptr<unsigned int>
 {
 public:
+    ///@{
+    /// Empty: owns no handle.
     CryptoHandle() noexcept = default;
     CryptoHandle(std::nullptr_t) noexcept
     {
     }
+    ///@}
+    /// Takes over owner, which holds the Windows handle as its pointer value.
     explicit CryptoHandle(std::shared_ptr<unsigned int> owner) noexcept
         : std::shared_ptr<unsigned int>(std::move(owner))
     {
     }
 };
 
+/// A provider context, from Cryptography::AcquireContext.
 using CryptoProvider = CryptoHandle<struct ProviderKind>;
+/// A hash object, from Cryptography::CreateHash; keeps its provider context alive.
 using CryptoHash = CryptoHandle<struct HashKind>;
 
 /// Hashing through a Windows cryptographic provider. Provider contexts and hash objects are each

@@ -15,7 +15,9 @@ namespace HostApi {
 /// A file time: 100-nanosecond intervals since 1601-01-01 UTC, low half first.
 struct _fileTime
 {
+    /// The lower 32 bits of the count.
     std::uint32_t LowDateTime;
+    /// The upper 32 bits of the count.
     std::uint32_t HighDateTime;
 };
 
@@ -51,14 +53,17 @@ public:
     /// Whether a file or directory of that name exists.
     static bool PathOrFileExists(const std::wstring& path);
 
-    /// Starts a search for pattern (such as C:\dir\*) with the first entry in entry.
+    /// throws with code 2 (not found); the search is closed when the returned owner goes.
+    /// Starts a search for pattern (such as `C:\dir\*`) with the first entry in entry. No match
     static UniqueFindHandle FindFirst(const std::wstring& pattern, _Win32FindData& entry);
     /// The next entry, or false at the end of the search.
     static bool FindNext(HANDLE search, _Win32FindData& entry);
     /// Ends the search now (the handle is given up also when closing fails).
     static void FindCloseHandle(UniqueFindHandle& search);
 
+    /// The attribute bits of a file or directory; a missing path throws with code 2 or 3.
     static FileAttributes GetAttributesOfFileOrDirectory(const std::wstring& path);
+    /// Replaces the attribute bits of a file or directory.
     static void SetAttributesOfFileOrDirectory(const std::wstring& path, FileAttributes attributes);
 };
 

@@ -24,9 +24,9 @@ public:
     static void OSGetNativeSystemInfo(const std::shared_ptr<SYSTEM_INFO>& info);
     /// The temporary directory, as GetTempPathW gives it (with a trailing backslash).
     static std::wstring TempDirectory();
-    /// The Windows directory, such as C:\Windows.
+    /// The Windows directory, such as `C:\Windows`.
     static std::wstring OperatingSystemRootDirectory();
-    /// The memory region of process that holds address.
+    /// The memory region of process that holds address (the allocation base names the module).
     static MEMORY_BASIC_INFORMATION VirtualQuery(HANDLE process, const void* address);
 };
 

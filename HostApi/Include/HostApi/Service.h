@@ -16,24 +16,38 @@ namespace HostApi {
 /// The Windows state numbers of a service (SERVICE_STOPPED ... SERVICE_PAUSED).
 enum InterfaceServiceState : std::uint32_t
 {
+    /// SERVICE_STOPPED.
     InterfaceServiceStopped = 1,
+    /// SERVICE_START_PENDING.
     InterfaceServiceStartPending = 2,
+    /// SERVICE_STOP_PENDING.
     InterfaceServiceStopPending = 3,
+    /// SERVICE_RUNNING.
     InterfaceServiceRunning = 4,
+    /// SERVICE_CONTINUE_PENDING.
     InterfaceServiceContinuePending = 5,
+    /// SERVICE_PAUSE_PENDING.
     InterfaceServicePausePending = 6,
+    /// SERVICE_PAUSED.
     InterfaceServicePaused = 7
 };
 
 /// SERVICE_STATUS, field by field.
 struct ServiceStatus
 {
+    /// The SERVICE_... type bits (0x10 for a service in a process of its own).
     DWORD serviceType;
+    /// The state the service is in.
     InterfaceServiceState currentState;
+    /// The SERVICE_ACCEPT_... bits of the controls it takes now.
     DWORD controlsAccepted;
+    /// The Windows error code the service reports when it fails to start or stop (0 when none).
     DWORD win32ExitCode;
+    /// The service's own error code, when win32ExitCode is ERROR_SERVICE_SPECIFIC_ERROR (1066).
     DWORD serviceSpecificExitCode;
+    /// Grows during a long start, stop, pause or continue.
     DWORD checkPoint;
+    /// The time in milliseconds the pending operation expects to need.
     DWORD waitHint;
 };
 
@@ -41,10 +55,13 @@ struct ServiceStatus
 class ServiceHandle : public UniqueServiceHandle
 {
 public:
+    ///@{
+    /// Owns handle (null: nothing).
     ServiceHandle() noexcept = default;
 
     explicit ServiceHandle(SC_HANDLE handle) noexcept : UniqueServiceHandle(handle)
     {
+    ///@}
     }
 
     /// Closes the handle owned so far.
@@ -54,6 +71,7 @@ public:
         return *this;
     }
 
+    /// The handle owned (still owned: not to be closed by the caller).
     operator SC_HANDLE() const noexcept
     {
         return Get();
@@ -71,6 +89,7 @@ public:
     /// Empty names mean the local machine and its active database.
     static SC_HANDLE OpenServiceControlManager(const std::wstring& machine, const std::wstring& database,
                                                DWORD access);
+    /// Opens the named service of manager with access; no such service throws with code 1060.
     static SC_HANDLE ServiceOpen(SC_HANDLE manager, const std::wstring& name, DWORD access);
     /// dependencies holds the names separated by NUL characters; the closing double NUL is added.
     /// tag, when given, is the DWORD that receives the tag.
@@ -87,10 +106,13 @@ public:
                                            const std::wstring* password, const std::wstring* displayName);
     /// Marks the service for deletion; it goes once its last handle is closed.
     static void ServiceDelete(SC_HANDLE service);
+    /// Starts the service with arguments; one already running throws with code 1056.
     static void ServiceStart(SC_HANDLE service, const std::vector<std::wstring>& arguments);
     /// status is changed only on success.
     static void Control(SC_HANDLE service, DWORD code, ServiceStatus& status);
+    /// The service's current status; status is changed only on success.
     static void QueryStatus(SC_HANDLE service, ServiceStatus& status);
+    /// Closes a manager or service handle that no ServiceHandle owns.
     static void CloseHandle(SC_HANDLE handle);
 };
 
