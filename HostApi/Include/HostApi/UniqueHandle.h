@@ -114,11 +114,11 @@ public:
         return Traits::IsValid(m_value);
     }
 
+    /// Whether a handle is owned.
     explicit operator bool() const noexcept
     {
         return IsValid();
     }
-///@}
 
     /// Gives up ownership without closing.
     Type Release() noexcept
