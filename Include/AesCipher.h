@@ -13,6 +13,8 @@ namespace Utilities {
 /// as the plaintext. The key text is the key in upper-case hexadecimal (a built-in text when the
 /// key is empty); the initial vector is its first 16 characters, so every call starts afresh and
 /// equal plaintexts give equal ciphertexts under one key. Stored ciphertexts depend on all of this.
+/// Owns its cipher state; throws only from the constructor.
+/// Example: Examples/cipher_and_hashes.cpp
 class KELVO_UTILITIES_API AesCipher
 {
 public:
@@ -22,12 +24,16 @@ public:
     explicit AesCipher(const std::vector<unsigned char>& key);
     /// Copies are independent ciphers with the same key.
     AesCipher(const AesCipher& other);
+    /// Takes other's key; the cipher state is made afresh.
     AesCipher& operator=(const AesCipher& other);
     virtual ~AesCipher();
 
-    /// In place, same length. One block operation per data bit, after a fresh key schedule.
+    ///@{
+    /// Encrypt enciphers data in place, Decrypt deciphers it; the length stays. One block operation
+    /// per data bit, after a fresh key schedule. Never throw.
     void Encrypt(std::vector<unsigned char>& data);
     void Decrypt(std::vector<unsigned char>& data);
+    ///@}
 
 private:
     struct CipherState;

@@ -11,6 +11,8 @@ namespace Utilities {
 
 /// Handing files to the Administrators group and copying security descriptors between objects.
 /// Platform failures come from HostApi as Exception with the Windows error code.
+/// Owns nothing; every call releases what it allocated.
+/// Example: Examples/security_and_identity.cpp
 class KELVO_UTILITIES_API AuthorizationUtilities
 {
 public:

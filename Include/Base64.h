@@ -10,6 +10,8 @@ namespace Utilities {
 
 /// Base64 text (RFC 4648 alphabet, "=" padding, one line) of the UTF-8 form of wide text, and
 /// back. The coding itself is Windows' (crypt32), so Decode accepts what it accepts.
+/// Static functions; owns nothing.
+/// Example: Examples/text_and_time.cpp
 class KELVO_UTILITIES_API Base64
 {
 public:

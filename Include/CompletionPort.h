@@ -23,10 +23,14 @@ namespace Utilities {
 /// dropped as well, and that worker ends as after any failed completion. So no exception of a
 /// processor ends the process. The pool never owns the processors. StopWorkers and
 /// WaitForWorkers end the workers; the destructor does both for workers still running.
+/// Owns the port and its worker threads. Throws Win32Exception where the port cannot be made or
+/// a handle not associated.
+/// Example: Examples/pool_and_device_io.cpp
 class KELVO_UTILITIES_API CompletionPort
 {
 public:
     /// threadCount is the port's concurrency and the number of workers each StartWorkers starts.
+    /// Throws Win32Exception "CreateIoCompletionPort failed" when the port cannot be made.
     explicit CompletionPort(int threadCount);
     CompletionPort(const CompletionPort&) = delete;
     CompletionPort& operator=(const CompletionPort&) = delete;
@@ -43,6 +47,8 @@ public:
     void WaitForWorkers();
 
 protected:
+    /// The body of every worker: waits for completions on port's queue and hands each to its
+    /// processor until a stop packet or a failed completion comes.
     static void WorkerProc(CompletionPort* port);
 
     /// The port, for derived pools that post their own packets.
