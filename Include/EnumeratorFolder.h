@@ -10,6 +10,7 @@ namespace Utilities {
 /// is held at a time, however large the directory. Paths longer than MAX_PATH are listed like any
 /// other. A missing or unreadable directory is an empty sequence; an empty path throws Exception
 /// with code 87, a path longer than any Windows path (32,767 characters) with code 206.
+/// Each Enumerator owns its search. Example: Examples/files_ini_logs.cpp
 class KELVO_UTILITIES_API EnumeratorFolder : public IEnumeratorFolder
 {
 public:
