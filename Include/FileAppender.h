@@ -8,12 +8,15 @@ namespace Kelvo {
 namespace Utilities {
 
 /// Appends 8-bit text lines (CR LF) to a log file. With a split size set, a line that would make
-/// the file larger than the limit first moves the file aside to <name>_1<extension>, replacing
+/// the file larger than the limit first moves the file aside to `<name>_1<extension>`, replacing
 /// the one older generation kept there.
+/// Owns only the path; opens the file for each line. Example: Examples/files_ini_logs.cpp
 class KELVO_UTILITIES_API FileAppender
 {
 public:
+    /// Appends to path (nothing is opened yet); splitting is off.
     explicit FileAppender(const std::wstring& path);
+    /// The same path and split size.
     FileAppender(const FileAppender& other);
     ~FileAppender();
 

@@ -11,16 +11,22 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// A file version: the four 16-bit fields of a version resource, widened.
 struct _FileVersion
 {
+    /// The first field of "1.2.3.4".
     std::int32_t Major;
+    /// The second field.
     std::int32_t Minor;
+    /// The third field.
     std::int32_t Build;
+    /// The fourth field.
     std::int32_t Revision;
 };
 
 /// Directory maps and tree walks, file versions, file times and attributes, through HostApi.
 /// Failures of the HostApi calls pass through as its Exception with the Windows error code.
+/// Static functions; owns nothing between calls. Example: Examples/files_ini_logs.cpp
 class KELVO_UTILITIES_API FileSystemUtilities
 {
 public:
@@ -40,8 +46,9 @@ public:
     static std::uint64_t ConvertFileTimeToPosix(const HostApi::_fileTime& time);
     /// Clears those of attributes that are set; writes nothing when none is.
     static void RemoveAttribute(const std::wstring& path, const HostApi::FileAttributes& attributes);
+    /// Whether path is a directory; a missing path throws HostApi's Exception (code 2 or 3).
     static bool IsDirectory(const std::wstring& path);
-    /// The directory of the process's executable, with a trailing backslash (".\" if unknown).
+    /// The directory of the process's executable, with a trailing backslash (`.\` if unknown).
     static std::wstring GetApplicationDirectoryWithBackSlash();
 };
 
