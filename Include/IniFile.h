@@ -11,13 +11,19 @@ namespace Utilities {
 
 /// An INI file read and written through the private-profile functions of Windows. Missing files
 /// and keys read as the default; failed writes throw Win32Exception "WriteStringValue failed.".
+/// Owns only the path; Windows opens the file for each call. Example: Examples/files_ini_logs.cpp
 class KELVO_UTILITIES_API IniFile : public IIniFile
 {
 public:
+    /// No path yet: set one with Initialize.
     IniFile();
+    /// Reads and writes the file path (not opened or checked yet).
     explicit IniFile(const std::wstring& path);
+    ///@{
+    /// The same path.
     IniFile(const IniFile& other);
     IniFile& operator=(const IniFile& other);
+    ///@}
     ~IniFile();
 
     /// Replaces the path; nothing is opened or checked.

@@ -12,6 +12,7 @@ namespace Utilities {
 /// A position in a directory search: the folders only or the non-folders only, never "." or
 /// "..". Every finished, failed or default-made iterator is the end. The search is closed when
 /// it ends or when the iterator goes.
+/// Owns its search handle; nothing throws but Different. Example: Examples/files_ini_logs.cpp
 class KELVO_UTILITIES_API IteratorFolder : public IIterator
 {
 public:
@@ -25,6 +26,7 @@ public:
 
     /// other must be an IteratorFolder, else std::runtime_error "invalid iterator conversion".
     bool Different(IIterator* other) override;
+    /// Moves to the next entry of its kind; the end stays the end.
     void Increment() override;
     /// The current entry's name.
     std::wstring GetData() override;

@@ -8,6 +8,7 @@ namespace Kelvo {
 namespace Utilities {
 
 /// The MD5 digest (RFC 1321) of a file's content, computed by the library's own code.
+/// Static; owns the file only during the call. Example: Examples/cipher_and_hashes.cpp
 class KELVO_UTILITIES_API MD5
 {
 public:

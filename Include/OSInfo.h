@@ -11,9 +11,12 @@ namespace Utilities {
 /// The running Windows system as it is now: every call asks the system afresh, nothing is
 /// cached. The composite predicates call the basic ones through the virtual table, so a subclass
 /// that overrides a basic predicate changes the composites as well.
+/// Owns nothing; the failures are GetVersion's and those HostApi passes on (its Exception).
+/// Example: Examples/services_and_launching.cpp
 class KELVO_UTILITIES_API OSInfo : public IOSInfo
 {
 public:
+    /// Asks nothing yet.
     OSInfo();
 
     /// kernel32.dll's file version as "major.minor.build". Throws Exception "Failed to get

@@ -7,6 +7,7 @@ namespace Kelvo {
 namespace Utilities {
 
 /// The registry key factory: makes RegistryKey objects, without touching the registry.
+/// Holds no state. Example: Examples/registry.cpp
 class KELVO_UTILITIES_API Registry : public IRegistry
 {
 public:
