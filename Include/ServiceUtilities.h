@@ -11,21 +11,28 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// The state of a service as ServiceUtilities::GetStatus reports it.
 enum ServiceState : std::uint32_t
 {
     /// Continue pending, pause pending, paused, or a state this library does not know.
     ServiceStateOther = 0,
+    /// SERVICE_STOPPED.
     ServiceStateStopped = 1,
+    /// SERVICE_START_PENDING.
     ServiceStateStartPending = 2,
+    /// SERVICE_STOP_PENDING.
     ServiceStateStopPending = 3,
+    /// SERVICE_RUNNING.
     ServiceStateRunning = 4,
+    /// No service has the name (ERROR_SERVICE_DOES_NOT_EXIST, 1060).
     ServiceStateNotInstalled = 255
 };
 
 /// Controls one Windows service of the local machine, named when the object is made: install,
 /// remove, start, stop, reconfigure, and its state. Start and stop only ask; they do not wait for
 /// the new state. Failures throw Exception with the Windows error code and the location
-/// Source\ServiceUtilities; Remove passes the platform's Exception on unchanged.
+/// `Source\ServiceUtilities`; Remove passes the platform's Exception on unchanged. Owns the manager
+/// and service handles it keeps. Example: Examples/services_and_launching.cpp
 class KELVO_UTILITIES_API ServiceUtilities
 {
 public:
@@ -48,7 +55,9 @@ public:
                  const std::wstring* account, const std::wstring* password);
     /// Marks the service for deletion: it goes when the last handle to it, also this object's, closes.
     void Remove() const;
+    /// Asks the service to start (code 1056 when it runs already, 1060 when it is not installed).
     void Start() const;
+    /// Asks the service to stop (code 1062 when it is not running).
     void Stop() const;
     /// ChangeServiceConfigW's parameters in their order; SERVICE_NO_CHANGE and null keep a setting.
     void ChangeConfiguration(unsigned int serviceType, unsigned int startType, unsigned int errorControl,

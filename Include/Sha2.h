@@ -9,6 +9,7 @@ namespace Utilities {
 
 /// The SHA-256 digest (FIPS 180-4) of an open file, computed by the Windows cryptographic
 /// provider through HostApi.
+/// Static; owns nothing (the handle stays the caller's). Example: Examples/cipher_and_hashes.cpp
 class KELVO_UTILITIES_API Sha2
 {
 public:

@@ -15,8 +15,10 @@ namespace Utilities {
 /// Frees a loaded module; a null handle is left alone.
 struct ModuleHandleDeleter
 {
+    /// The module handle type the owner holds.
     using pointer = HMODULE;
 
+    /// Frees module unless it is null.
     void operator()(HMODULE module) const noexcept
     {
         if (module != nullptr)
@@ -28,9 +30,11 @@ struct ModuleHandleDeleter
 
 /// The string tables of a module that the caller has loaded (typically with LoadLibraryExW and
 /// LOAD_LIBRARY_AS_DATAFILE); the reader owns the module from then on and frees it.
+/// Throws as GetAllStrings says. Example: Examples/text_and_time.cpp
 class KELVO_UTILITIES_API StringResourceReader : public IStringResourceReader
 {
 public:
+    /// Takes ownership of the loaded module.
     explicit StringResourceReader(std::unique_ptr<void*, ModuleHandleDeleter> module);
     StringResourceReader(const StringResourceReader&) = delete;
     StringResourceReader& operator=(const StringResourceReader&) = delete;
