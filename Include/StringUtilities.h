@@ -13,7 +13,8 @@ namespace Utilities {
 /// formatting and digit checks. Positions and lengths count UTF-16 code units.
 ///
 /// Every operation runs in time linear in the length of its text (ReplaceAll: linear in the
-/// text plus the text its replacements insert).
+/// text plus the text its replacements insert). Static functions; owns nothing.
+/// Example: Examples/text_and_time.cpp (and the guide's section on text and encodings)
 class KELVO_UTILITIES_API StringUtilities
 {
 public:
@@ -35,11 +36,15 @@ public:
 
     /// Remove the characters of the set from both ends, the start or the end.
     static void Trim(std::wstring& text, const std::wstring& characters);
+    ///@{
+    /// Remove the characters of the set from the start (TrimLeft) or the end (TrimRight).
     static void TrimLeft(std::wstring& text, const std::wstring& characters);
     static void TrimRight(std::wstring& text, const std::wstring& characters);
+    ///@}
 
     /// Case mapping in the user's default locale; the length never changes.
     static void ToLower(std::wstring& text);
+    /// As ToLower, to upper case.
     static void ToUpper(std::wstring& text);
 
     /// U+0000..U+00FF become the byte of the same value; anything else throws std::range_error.
@@ -47,6 +52,7 @@ public:
     /// Both stop at the first NUL, throw std::range_error "bad conversion" on ill-formed input
     /// and then leave output unchanged.
     static void Utf16ToUtf8(const std::wstring& input, std::string& output);
+    /// As Utf16ToUtf8, from UTF-8 to UTF-16.
     static void Utf8ToUtf16(const std::string& input, std::wstring& output);
 
     /// Makes text exactly length characters long and returns its storage for a platform call to fill.
@@ -63,7 +69,9 @@ public:
     /// most 4096 characters, and is empty when the formatter fails.
     static std::wstring FormatMessageW(const wchar_t* format, ...);
 
+    /// Whether every character is a hexadecimal digit (true for empty text).
     static bool VerifyContainsOnlyHexNumbers(const std::wstring& text);
+    /// Whether every character is a decimal digit (true for empty text).
     static bool VerifyContainsOnlyNumbers(const std::wstring& text);
 };
 

@@ -13,7 +13,7 @@ namespace Utilities {
 
 /// Privileges of a process token, ownership and access lists of securable objects, and the module
 /// that holds an address. Platform failures come from HostApi as Exception with the Windows error
-/// code.
+/// code. Static functions; owns nothing between calls. Example: Examples/security_and_identity.cpp
 class KELVO_UTILITIES_API SystemUtilities
 {
 public:
