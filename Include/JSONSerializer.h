@@ -36,8 +36,8 @@ public:
     bool SetStream(std::basic_iostream<wchar_t>* stream, SerializerType type) override;
     /// Writing cleans value in place first (see CheckData): the caller's string changes.
     bool WriteData(const std::wstring& name, std::wstring& value) override;
-    /// Numbers and booleans are written without quotation marks (a boolean as 1 or 0).
     ///@{
+    /// Numbers and booleans are written without quotation marks (a boolean as 1 or 0).
     bool WriteData(const std::wstring& name, bool& value) override;
     bool WriteData(const std::wstring& name, unsigned int& value) override;
     bool WriteData(const std::wstring& name, unsigned __int64& value) override;

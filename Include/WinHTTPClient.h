@@ -23,6 +23,8 @@ namespace Utilities {
 /// connect 60 s, send 30 s, receive 30 s (waiting for the response's headers too), name
 /// resolution unlimited. The Do... steps are virtual so that a derived class can replace any of
 /// them.
+/// Owns its session settings, headers, body and last response; each request's handles live for
+/// that request only. Example: Examples/http.cpp
 class KELVO_UTILITIES_API WinHTTPClient : public IWinHTTPClient
 {
 public:
@@ -34,6 +36,7 @@ public:
               HostApi::HandleTraits<HINTERNET, &::WinHttpCloseHandle, HostApi::InvalidHandleValue::Null>>
     {
     public:
+        /// Takes a handle (null: none).
         using UniqueHandle::UniqueHandle;
     };
 
@@ -47,14 +50,21 @@ public:
     WinHTTPClient& operator=(const WinHTTPClient&) = delete;
     virtual ~WinHTTPClient();
 
+    ///@{
     /// "name: value" and CR LF. An empty name, or one with a colon, CR or LF, or a value with CR or
     /// LF, throws Exception "Invalid parameter!" (87): such text would add header lines of its own.
     void AddHeader(const std::wstring& name, int value) override;
     void AddHeader(const std::wstring& name, const std::wstring& value) override;
+    ///@}
     void ClearHeaders() override;
     void SetCommandBody(const std::wstring& body) override;
+    ///@{
+    /// Sends the request, once more with the credentials after a 407, and keeps the status and, for
+    /// 200, the body. Failures throw Exception with the WinHTTP error code; an unreadable url throws
+    /// as ParseUrl.
     void ExecutePostRequest(std::wstring url, std::wstring name) override;
     void ExecutePostRequest(std::wstring url) override;
+    ///@}
     unsigned int GetHttpStatusCode() override;
     std::wstring GetHttpResponse() override;
 
@@ -69,10 +79,14 @@ public:
                          unsigned short* port);
 
 protected:
+    /// A session with agent, through proxy (empty: none); throws Exception with the WinHTTP code.
     virtual InternetHandle DoOpenWithProxy(const std::wstring& proxy, const std::wstring& agent);
+    /// A connection of session to host:port; throws as DoOpenWithProxy.
     virtual InternetHandle DoConnect(const InternetHandle& session, const std::wstring& host, unsigned short port);
+    /// A request of connection for verb and path, over TLS when secure; throws as DoOpenWithProxy.
     virtual InternetHandle DoOpenRequest(const InternetHandle& connection, const std::wstring& path,
                                          const std::wstring& verb, bool secure);
+    /// Sends headers (lines ending CR LF) and body; throws as DoOpenWithProxy.
     virtual void DoSendRequest(const InternetHandle& request, const std::wstring& headers, std::vector<char>& body);
     /// Stores the status of the response (0 when it cannot be read).
     virtual void DoReceiveResponse(const InternetHandle& request);

@@ -42,9 +42,9 @@ public:
     /// Writes data as the value name of key with the registry type type, replacing any old value.
     static void SetValue(std::uint64_t key, const std::wstring& name, std::uint32_t type,
                          const std::vector<unsigned char>& data);
+    ///@{
     /// The name of the sub-key or value at index; capacity (in characters, with the NUL) is a
     /// first guess that grows when a longer name has appeared since it was taken.
-    ///@{
     static void EnumerateKey(std::uint64_t key, std::uint32_t index, std::wstring& name, std::uint32_t capacity);
     static void EnumerateValue(std::uint64_t key, std::uint32_t index, std::wstring& name, std::uint32_t capacity);
     ///@}
