@@ -23,14 +23,14 @@ namespace Utilities {
 /// dropped as well, and that worker ends as after any failed completion. So no exception of a
 /// processor ends the process. The pool never owns the processors. StopWorkers and
 /// WaitForWorkers end the workers; the destructor does both for workers still running.
-/// Owns the port and its worker threads. Throws Win32Exception where the port cannot be made or
-/// a handle not associated.
+/// Owns the port and its worker threads. Throws Win32Exception when Attach cannot associate a
+/// handle, std::system_error when a thread cannot be started or joined.
 /// Example: Examples/pool_and_device_io.cpp
 class KELVO_UTILITIES_API CompletionPort
 {
 public:
     /// threadCount is the port's concurrency and the number of workers each StartWorkers starts.
-    /// Throws Win32Exception "CreateIoCompletionPort failed" when the port cannot be made.
+    /// Creates the port, without checking it: a port that could not be made fails in Attach.
     explicit CompletionPort(int threadCount);
     CompletionPort(const CompletionPort&) = delete;
     CompletionPort& operator=(const CompletionPort&) = delete;

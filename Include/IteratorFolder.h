@@ -12,7 +12,7 @@ namespace Utilities {
 /// A position in a directory search: the folders only or the non-folders only, never "." or
 /// "..". Every finished, failed or default-made iterator is the end. The search is closed when
 /// it ends or when the iterator goes.
-/// Owns its search handle; nothing throws but Different. Example: Examples/files_ini_logs.cpp
+/// Owns its search handle; only Different throws. Example: Examples/files_ini_logs.cpp
 class KELVO_UTILITIES_API IteratorFolder : public IIterator
 {
 public:

@@ -15,7 +15,8 @@ enum TimeInit
 {
     /// 0 (1601-01-01 00:00:00).
     NoTime = 0,
-    /// The current local time.
+    /// The current local time; throws Win32Exception "GetTimeZoneInformation failed" when the time
+    /// zone cannot be read.
     LocalTime = 1,
     /// The current UTC time.
     SystemTime = 2
@@ -42,7 +43,8 @@ enum WeekDays
 /// conversion, and the user's regional settings for dates and times. Whether a value is local
 /// time or UTC is the caller's convention.
 /// A plain value: owns nothing. Throws Exception with the Windows error code where a value cannot
-/// be converted, "Invalid parameter!" (87) for fields or results outside the tick range, and
+/// be converted to calendar fields, Exception "Invalid parameter!" (87) for fields or results
+/// outside the tick range, Win32Exception from Now, std::out_of_range from FromString, and
 /// std::runtime_error where the user's regional settings cannot be read.
 /// Example: Examples/text_and_time.cpp (and the guide's section on time values)
 class KELVO_UTILITIES_API KelvoTime
@@ -92,7 +94,8 @@ public:
     /// Reads yyyy-MM-ddTHH:mm:ss by position (the separators are not examined; a five-digit year
     /// moves the other fields one place right). Shorter than 17 characters: std::out_of_range.
     void FromString(const std::wstring& text);
-    /// The current local time.
+    /// The current local time; throws Win32Exception "GetTimeZoneInformation failed" when the time
+    /// zone cannot be read.
     static KelvoTime Now();
 
     /// The raw tick count.
@@ -111,7 +114,7 @@ public:
     ///@}
     /// The value as a FILETIME.
     FILETIME GetFileTimeFromTime() const;
-    /// The value as a SYSTEMTIME (day of week set, milliseconds kept); throws as GetTime.
+    /// The value as a SYSTEMTIME; throws as GetTime with six fields.
     SYSTEMTIME GetSystemTimeFromTime() const;
     /// yyyy-MM-ddTHH:mm:ss, 24-hour clock, whole seconds.
     std::wstring ToString() const;

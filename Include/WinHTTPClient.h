@@ -60,8 +60,8 @@ public:
     void SetCommandBody(const std::wstring& body) override;
     ///@{
     /// Sends the request, once more with the credentials after a 407, and keeps the status and, for
-    /// 200, the body. Failures throw Exception with the WinHTTP error code; an unreadable url throws
-    /// as ParseUrl.
+    /// 200, the body. Failures throw Exception with the WinHTTP error code; a url with a bad port
+    /// throws as ParseUrl.
     void ExecutePostRequest(std::wstring url, std::wstring name) override;
     void ExecutePostRequest(std::wstring url) override;
     ///@}
