@@ -15,8 +15,7 @@ enum TimeInit
 {
     /// 0 (1601-01-01 00:00:00).
     NoTime = 0,
-    /// The current local time; throws Win32Exception "GetTimeZoneInformation failed" when the time
-    /// zone cannot be read.
+    /// The current local time.
     LocalTime = 1,
     /// The current UTC time.
     SystemTime = 2
