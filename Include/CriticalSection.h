@@ -1,6 +1,3 @@
-// A Windows critical section for guarding state shared between completion-port workers.
-// Recursive for the owning thread. Assignment leaves the target's own lock as it is: a lock's
-// state cannot be copied.
 #pragma once
 
 #include "UtilitiesExport.h"
@@ -10,16 +7,25 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// A Windows critical section for guarding state shared between completion-port workers.
+/// Recursive for the owning thread. Assignment leaves the target's own lock as it is: a lock's
+/// state cannot be copied.
+/// Owns the critical section; nothing throws.
+/// Example: Examples/pool_and_device_io.cpp
 class KELVO_UTILITIES_API CriticalSection
 {
 public:
+    /// An unlocked critical section.
     CriticalSection();
     CriticalSection(const CriticalSection&) = delete;
     ~CriticalSection();
 
+    /// Leaves this lock as it is (nothing is copied).
     CriticalSection& operator=(const CriticalSection& other);
 
+    /// Enters the critical section; waits while another thread holds it.
     void Lock();
+    /// Leaves it; only the thread that holds it may call this.
     void Unlock();
 
 private:

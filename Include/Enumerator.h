@@ -1,8 +1,3 @@
-// A single-pass sequence: begin() and end() hand out iterators that share the sequence's own
-// position, so advancing any of them advances them all, and a second begin() goes on where the
-// first stopped.
-//
-//     for (auto it = e.begin(), end = e.end(); it != end; ++it) use(*it);
 #pragma once
 
 #include "EnumerableIterator.h"
@@ -14,17 +9,27 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// A single-pass sequence: begin() and end() hand out iterators that share the sequence's own
+/// position, so advancing any of them advances them all, and a second begin() goes on where the
+/// first stopped.
+///
+/// `for (auto it = e.begin(), end = e.end(); it != end; ++it) use(*it);`
+///
+/// Owns both iterators; throws what they throw. Example: Examples/files_ini_logs.cpp
 class KELVO_UTILITIES_API Enumerator
 {
 public:
-    // Takes ownership of both iterators.
+    /// Takes ownership of both iterators.
     Enumerator(IIterator* begin, IIterator* end);
+    /// Takes other's iterators; other is left empty.
     Enumerator(Enumerator&& other) noexcept;
     Enumerator(const Enumerator&) = delete;
     Enumerator& operator=(const Enumerator&) = delete;
     ~Enumerator();
 
+    /// An iterator on the sequence's current position.
     EnumerableIterator begin();
+    /// The end of the sequence.
     EnumerableIterator end();
 
 private:

@@ -1,6 +1,3 @@
-// A position in a directory search: the folders only or the non-folders only, never "." or
-// "..". Every finished, failed or default-made iterator is the end. The search is closed when
-// it ends or when the iterator goes.
 #pragma once
 
 #include "IIterator.h"
@@ -12,21 +9,26 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// A position in a directory search: the folders only or the non-folders only, never "." or
+/// "..". Every finished, failed or default-made iterator is the end. The search is closed when
+/// it ends or when the iterator goes.
+/// Owns its search handle; only Different throws. Example: Examples/files_ini_logs.cpp
 class KELVO_UTILITIES_API IteratorFolder : public IIterator
 {
 public:
-    // Starts the search; a pattern that finds nothing gives the end at once.
+    /// Starts the search; a pattern that finds nothing gives the end at once.
     IteratorFolder(const std::wstring& searchPattern, bool folders);
-    // The end.
+    /// The end.
     IteratorFolder();
     IteratorFolder(const IteratorFolder&) = delete;
     IteratorFolder& operator=(const IteratorFolder&) = delete;
     ~IteratorFolder() override;
 
-    // other must be an IteratorFolder, else std::runtime_error "invalid iterator conversion".
+    /// other must be an IteratorFolder, else std::runtime_error "invalid iterator conversion".
     bool Different(IIterator* other) override;
+    /// Moves to the next entry of its kind; the end stays the end.
     void Increment() override;
-    // The current entry's name.
+    /// The current entry's name.
     std::wstring GetData() override;
 
 private:

@@ -4,6 +4,14 @@
 // AuthorizationUtilities.h and SystemUtilities.h take SE_OBJECT_TYPE (an enumeration that cannot be
 // declared on its own), and IConnectionProcessor.h is an OVERLAPPED whose implementations issue
 // Windows I/O.
+/// \namespace Kelvo
+/// The maker's libraries: Kelvo::Utilities (KelvoUtilities.dll) and Kelvo::HostApi (HostApi.dll).
+///
+/// \namespace Kelvo::Utilities
+/// Every public class of KelvoUtilities.dll. Failures are thrown: Exception (with a Windows
+/// error code where there is one), Win32Exception, FileSystemException, or a standard exception
+/// with a narrow message; each class says which. Probes answer false or 0, the tree and the
+/// serializers answer with success flags, and device I/O requests return Windows error codes.
 #pragma once
 
 #include "AesCipher.h"

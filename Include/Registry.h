@@ -1,4 +1,3 @@
-// The registry key factory: makes RegistryKey objects, without touching the registry.
 #pragma once
 
 #include "IRegistry.h"
@@ -7,6 +6,8 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// The registry key factory: makes RegistryKey objects, without touching the registry.
+/// Holds no state. Example: Examples/registry.cpp
 class KELVO_UTILITIES_API Registry : public IRegistry
 {
 public:

@@ -1,5 +1,3 @@
-// The string tables of a module that the caller has loaded (typically with LoadLibraryExW and
-// LOAD_LIBRARY_AS_DATAFILE); the reader owns the module from then on and frees it.
 #pragma once
 
 #include "IStringResourceReader.h"
@@ -13,11 +11,13 @@
 namespace Kelvo {
 namespace Utilities {
 
-// Frees a loaded module; a null handle is left alone.
+/// Frees a loaded module; a null handle is left alone.
 struct ModuleHandleDeleter
 {
+    /// The module handle type the owner holds.
     using pointer = HMODULE;
 
+    /// Frees module unless it is null.
     void operator()(HMODULE module) const noexcept
     {
         if (module != nullptr)
@@ -27,20 +27,24 @@ struct ModuleHandleDeleter
     }
 };
 
+/// The string tables of a module that the caller has loaded (typically with LoadLibraryExW and
+/// LOAD_LIBRARY_AS_DATAFILE); the reader owns the module from then on and frees it.
+/// Throws as GetAllStrings says. Example: Examples/text_and_time.cpp
 class KELVO_UTILITIES_API StringResourceReader : public IStringResourceReader
 {
 public:
+    /// Takes ownership of the loaded module.
     explicit StringResourceReader(std::unique_ptr<void*, ModuleHandleDeleter> module);
     StringResourceReader(const StringResourceReader&) = delete;
     StringResourceReader& operator=(const StringResourceReader&) = delete;
     ~StringResourceReader();
 
-    // Throws Win32Exception "Resource was not found" or "String table not found" when a block
-    // that Windows listed cannot be loaded, std::exception "String table not found" when it
-    // cannot be locked, and std::runtime_error "String table is damaged" when an entry runs
-    // past the end of its block.
+    /// Throws Win32Exception "Resource was not found" or "String table not found" when a block
+    /// that Windows listed cannot be loaded, std::exception "String table not found" when it
+    /// cannot be locked, and std::runtime_error "String table is damaged" when an entry runs
+    /// past the end of its block.
     std::map<int, std::wstring> GetAllStrings() override;
-    // Not implemented: always throws std::exception "Not implemented yet".
+    /// Not implemented: always throws std::exception "Not implemented yet".
     std::wstring GetString(int id) override;
 
 private:

@@ -1,5 +1,3 @@
-// A fixed identity for code under test: both operations answer the SID text set last, or throw
-// Exception "GetUserSidFromCurrentUser failed." with the error code set last when it is not 0.
 #pragma once
 
 #include "IUserUtilities.h"
@@ -10,15 +8,23 @@
 namespace Kelvo {
 namespace Utilities {
 
+/// A fixed identity for code under test: both operations answer the SID text set last, or throw
+/// Exception "GetUserSidFromCurrentUser failed." with the error code set last when it is not 0.
+/// Owns only its answer. Example: Examples/security_and_identity.cpp
 class KELVO_UTILITIES_API UserUtilitiesSTUB : public IUserUtilities
 {
 public:
+    /// Answers the empty SID text until SetUserSid is called.
     UserUtilitiesSTUB();
     ~UserUtilitiesSTUB() override;
 
+    ///@{
+    /// The SID text set last, or Exception "GetUserSidFromCurrentUser failed." with the error code
+    /// set last when it is not 0.
     std::wstring GetUserSidFromCurrentUser() override;
     std::wstring GetUserSidFromCurrentProcess() override;
-    // Replaces the answer of both operations.
+    ///@}
+    /// Replaces the answer of both operations.
     void SetUserSid(std::wstring& userSid, unsigned int errorCode);
 
 private:

@@ -39,6 +39,8 @@ install_packages() {
     command -v tinyproxy >/dev/null || need+=(tinyproxy-bin)
     # Authenticode signatures on the DLLs (and on the module-loading tests' layouts).
     command -v osslsigncode >/dev/null || need+=(osslsigncode)
+    # The SDK's reference, generated from the public headers.
+    command -v doxygen >/dev/null || need+=(doxygen)
     if [ ${#need[@]} -gt 0 ]; then
         # A partly failed index update (a mirror in sync) need not stop the install.
         $sudo apt-get update -qq >"$logs/apt-update.log" 2>&1 || true
