@@ -11,6 +11,7 @@ make)
     if [ ! -f "$prefix/system.reg" ]; then
         "$(dirname "$0")/../../cmake/wine-run.sh" "$prefix" "$arch" cmd /c exit >/dev/null 2>&1
     fi
+    rm -f "$link" # one left by a run that was stopped would point to a directory of the big disk
     mkdir -p "$directory"
     if [ -d "$prefix/dosdevices" ] && mount -t tmpfs -o size=2m tmpfs "$directory"; then
         ln -sfn "$directory" "$link"
