@@ -24,7 +24,9 @@ public:
     void SetSplitSizeKb(int sizeKb);
     /// Creates the file's directory (one level) if needed. A character above U+00FF is written
     /// as '?'. Throws FileSystemException only when moving the full file aside fails; a file
-    /// that cannot be written loses the line silently.
+    /// that cannot be written loses the line silently. A line goes in whole or not at all: a
+    /// write that stops short (a disk full part-way) is cut back to where the file ended before
+    /// the line, and earlier lines stay as they were.
     void AppendLine(const std::wstring& line);
 
 private:

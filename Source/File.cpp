@@ -5,6 +5,7 @@
 #include "Win32Exception.h"
 #include "Internal/FileProbes.h"
 #include "Internal/LineEncoding.h"
+#include "Internal/WholeWrite.h"
 
 #include <HostApi/UniqueHandle.h>
 
@@ -18,9 +19,6 @@ namespace Utilities {
 namespace {
 
 using FileHandle = HostApi::UniqueFileHandle;
-
-// One ReadFile or WriteFile moves at most this much, so that sizes fit its 32-bit counts.
-const DWORD LargestTransfer = 1u << 30;
 
 FileHandle OpenForReading(const std::wstring& path)
 {
@@ -63,15 +61,9 @@ void WriteQuietly(const std::wstring& path, const std::vector<unsigned char>& by
 {
     const FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    for (std::size_t done = 0; file && done < bytes.size();)
+    if (file)
     {
-        DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, LargestTransfer));
-        if (!::WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0)
-        {
-            return;
-        }
-        done += written;
+        WriteWhole(file.Get(), bytes.data(), bytes.size());
     }
 }
 
@@ -114,16 +106,9 @@ void File::WriteAllBytes(const std::wstring& path, std::vector<unsigned char> by
     {
         throw FileSystemException("CreateFile failed.", path);
     }
-    for (std::size_t done = 0; done < bytes.size();)
+    if (!WriteWhole(file.Get(), bytes.data(), bytes.size()))
     {
-        DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, LargestTransfer));
-        ::WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr);
-        if (written != chunk)
-        {
-            throw FileSystemException("Could not write all bytes. FileName:", path);
-        }
-        done += written;
+        throw FileSystemException("Could not write all bytes. FileName:", path);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "File.h"
 #include "Internal/LineEncoding.h"
+#include "Internal/WholeWrite.h"
 #include "Path.h"
 
 #include <HostApi/UniqueHandle.h>
@@ -49,13 +50,23 @@ void FileAppender::AppendLine(const std::wstring& line)
     }
     std::vector<unsigned char> bytes;
     AppendEightBitLine(bytes, line);
-    const HostApi::UniqueFileHandle file(::CreateFileW(m_path.c_str(), FILE_APPEND_DATA,
+    // Append-only access: every write lands at the end, also with other writers at work.
+    const HostApi::UniqueFileHandle file(::CreateFileW(m_path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
                                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (file)
+    LARGE_INTEGER start{};
+    if (!file || !::GetFileSizeEx(file.Get(), &start) || WriteWhole(file.Get(), bytes.data(), bytes.size()))
     {
-        ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        return;
+    }
+    // A fragment without its line end would glue the next line onto it: the line goes whole or
+    // not at all. Cutting needs write access, which an append-only handle lacks.
+    const HostApi::UniqueFileHandle cut(::CreateFileW(m_path.c_str(), GENERIC_WRITE,
+                                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (cut && ::SetFilePointerEx(cut.Get(), start, nullptr, FILE_BEGIN))
+    {
+        ::SetEndOfFile(cut.Get());
     }
 }
 

@@ -10,9 +10,11 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <numeric>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -501,26 +503,140 @@ TEST_F(FileSystemTest, IniValues)
     EXPECT_EQ(L"2", old.ReadStringValue(L"s", L"other", L""));
     EXPECT_EQ(stored, old.ReadStringValue(L"s", L"k", L""));
     EXPECT_EQ((Names{ L"settings.ini", L"fresh.ini", L"old.ini" }), NamesIn(Directory().GetFiles(m_dir)));
+
+    // The profile functions take fewer than MAX_PATH characters: 259 work, 260 are refused before
+    // they see the path, and nothing is written anywhere (not into the current directory, where
+    // Wine put a file of a garbled name). A header, written without them, takes the long path.
+    const std::wstring here = In(L"here"), folder = In(std::wstring(200, L'd'));
+    ::CreateDirectoryW(here.c_str(), nullptr);
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring longest = folder + L"\\" + std::wstring(MAX_PATH - 2 - folder.size(), L'n');
+    IniFile(longest).WriteIntValue(L"s", L"k", 259);
+    EXPECT_EQ(259, IniFile(longest).ReadIntValue(L"s", L"k", 0));
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(here);
+    std::shared_ptr<void> back(nullptr, [&](void*) { std::filesystem::current_path(previous); });
+    IniFile tooLong(longest + L"n");
+    const std::vector<std::pair<std::string, std::function<void()>>> refusals = {
+        { "WriteStringValue", [&] { tooLong.WriteStringValue(L"s", L"k", L"v"); } },
+        { "WriteStringValue", [&] { tooLong.WriteIntValue(L"s", L"k", 1); } },
+        { "ReadStringValue", [&] { tooLong.ReadStringValue(L"s", L"k", L"d"); } },
+        { "ReadIntValue", [&] { tooLong.ReadIntValue(L"s", L"k", 0); } },
+    };
+    for (const auto& refusal : refusals)
+    {
+        EXPECT_EQ(refusal.first + " failed.: " + std::system_category().message(206), WhatOf<Win32Exception>(refusal.second));
+    }
+    tooLong.WriteHeader({ L"; long" });
+    back.reset();
+    EXPECT_EQ((Names{ L".", L".." }), NamesIn(Directory().GetFolders(here)));
+    EXPECT_EQ(Names{}, NamesIn(Directory().GetFiles(here)));
+    EXPECT_EQ(Lines{ L"; long" }, File::ReadAllUnicodeLines(longest + L"n"));
+    EXPECT_EQ(2u, Directory().GetFiles(folder).size());
 }
 
-// Run by CTest under a file-size limit of KELVO_FILE_SIZE_LIMIT bytes.
-TEST_F(FileSystemTest, HeaderWriteFailureLeavesTheOldFile)
+// Headers on top of a file while another thread and another process write values to it, and on
+// a second file of the folder from a third thread: every value whose write returned is there
+// afterwards, every header too, and no header fails or leaves a file behind.
+TEST_F(FileSystemTest, IniHeadersAndWritersAtOnce)
 {
-    const std::wstring limit = Variable(L"KELVO_FILE_SIZE_LIMIT");
-    if (limit.empty())
+    const std::wstring path = In(L"shared.ini"), other = In(L"other.ini");
+    const int keys = 200;
+    std::atomic<int> writersLeft{ 2 };
+    unsigned long childFailures = 1;
+    std::thread child([&] {
+        childFailures = Tools::RunWait(BesideTheTests(L"IniWriter.exe"), L"\"" + path + L"\" " + std::to_wstring(keys));
+        --writersLeft;
+    });
+    std::thread writer([&] {
+        for (int i = 0; i < keys; ++i)
+        {
+            IniFile(path).WriteIntValue(L"thread", L"k" + std::to_wstring(i), i);
+        }
+        --writersLeft;
+    });
+    int otherHeaders = 0;
+    std::thread neighbour([&] {
+        for (; otherHeaders < 80; ++otherHeaders)
+        {
+            IniFile(other).WriteHeader({ L"; other" });
+        }
+    });
+    Lines headers;
+    while (writersLeft > 0 || headers.size() < 30)
     {
-        GTEST_SKIP() << "needs the file-size limit that CTest sets up";
+        headers.insert(headers.begin(), L"; " + std::to_wstring(headers.size()));
+        IniFile(path).WriteHeader({ headers.front() });
     }
-    const std::wstring path = In(L"settings.ini");
-    File::WriteAllLines(path, { L"[s]", L"k=v" });
-    const Bytes old = File::ReadAllBytes(path);
-    const auto e = Caught<FileSystemException>(
-        [&] { IniFile(path).WriteHeader({ std::wstring(std::stoul(limit), L'h') }); });
-    // Wine reports the short write as a success: the code is whatever the last error was.
-    EXPECT_NE(std::string::npos, std::string(e.what()).find("Could not write all bytes. FileName:"));
-    EXPECT_EQ(m_dir, Path::GetDirectory(e.path1().wstring()));
-    EXPECT_EQ(old, File::ReadAllBytes(path));
-    EXPECT_EQ(Names{ L"settings.ini" }, NamesIn(Directory().GetFiles(m_dir)));
+    child.join();
+    writer.join();
+    neighbour.join();
+    EXPECT_EQ(0ul, childFailures);
+    EXPECT_EQ(80, otherHeaders);
+    IniFile ini(path);
+    for (int i = 0; i < keys; ++i)
+    {
+        EXPECT_EQ(i, ini.ReadIntValue(L"thread", L"k" + std::to_wstring(i), -1)) << i;
+        EXPECT_EQ(i, ini.ReadIntValue(L"child", L"k" + std::to_wstring(i), -1)) << i;
+    }
+    // The profile functions end the lines they rewrite with CR LF.
+    Lines lines = File::ReadAllUnicodeLines(path);
+    lines.resize(std::min(lines.size(), headers.size()));
+    for (std::wstring& line : lines)
+    {
+        line.erase(line.find_last_not_of(L'\r') + 1);
+    }
+    EXPECT_EQ(headers, lines);
+    EXPECT_EQ(Lines(80, L"; other"), File::ReadAllUnicodeLines(other));
+    EXPECT_EQ((Names{ L"shared.ini", L"other.ini" }), NamesIn(Directory().GetFiles(m_dir)));
+}
+
+// On S:, a drive of 2 MiB that CTest mounts (a tmpfs) and maps: writes that stop short as it fills
+// up part-way. Wine reports such a write as a success with fewer bytes.
+TEST(SmallDrive, WritesThatStopShort)
+{
+    const std::wstring drive = Variable(L"KELVO_SMALL_DRIVE");
+    if (drive.empty() || ::GetFileAttributesW(drive.c_str()) == INVALID_FILE_ATTRIBUTES)
+    {
+        GTEST_SKIP() << "no small drive: CTest mounts a tmpfs of 2 MiB for it, which needs root";
+    }
+    const std::wstring dir = drive + L"full", log = dir + L"\\scan.log", older = dir + L"\\scan_1.log",
+                       ini = dir + L"\\s.ini", filler = dir + L"\\filler", spare = dir + L"\\spare";
+    ASSERT_TRUE(::CreateDirectoryW(dir.c_str(), nullptr));
+    const std::shared_ptr<void> removal(nullptr, [&](void*) { std::filesystem::remove_all(dir); });
+    File::WriteAllLines(older, { L"old" });
+    File::WriteAllLines(ini, { L"[s]", L"k=v" });
+    File::WriteAllBytes(spare, Bytes{ 1 }); // a page to free later
+    FileAppender appender(log);
+    appender.SetSplitSizeKb(1024);
+    appender.AppendLine(std::wstring(4000, L'a')); // the log's first page keeps 94 bytes free
+    const Bytes logBefore = File::ReadAllBytes(log), olderBefore = File::ReadAllBytes(older),
+                iniBefore = File::ReadAllBytes(ini);
+
+    // More than the drive holds: written up to the end of the space, and said so.
+    const FileSystemException full = Caught<FileSystemException>([&] { File::WriteAllBytes(filler, Bytes(3 << 20, 'f')); });
+    EXPECT_EQ(112, full.code().value());
+    EXPECT_NE(std::string::npos, std::string(full.what()).find("Could not write all bytes. FileName:"));
+    EXPECT_EQ(filler, full.path1().wstring());
+
+    // The line fills the page and stops short: cut back, it leaves no fragment.
+    appender.AppendLine(L"A 380 " + std::wstring(374, L'x'));
+    EXPECT_EQ(logBefore, File::ReadAllBytes(log));
+    // One page free, two needed: the header's rewrite stops short too.
+    File::Delete(spare);
+    const FileSystemException header = Caught<FileSystemException>([&] { IniFile(ini).WriteHeader({ std::wstring(3000, L'h') }); });
+    EXPECT_EQ(112, header.code().value());
+    EXPECT_EQ(dir, Path::GetDirectory(header.path1().wstring()));
+    EXPECT_EQ(iniBefore, File::ReadAllBytes(ini));
+    EXPECT_EQ((Names{ L"scan.log", L"scan_1.log", L"s.ini", L"filler" }), NamesIn(Directory().GetFiles(dir)));
+
+    // With room again, the next line follows the earlier ones; the older generation is as it was.
+    File::Delete(filler);
+    appender.AppendLine(L"B");
+    Bytes logAfter = logBefore;
+    logAfter.insert(logAfter.end(), { 'B', '\r', '\n' });
+    EXPECT_EQ(logAfter, File::ReadAllBytes(log));
+    EXPECT_EQ(olderBefore, File::ReadAllBytes(older));
 }
 
 TEST_F(FileSystemTest, AppendedLogsSplit)
