@@ -1,8 +1,11 @@
 // The delay-load notification hook through which KelvoUtilities.dll loads HostApi.dll the first
-// time an operation needs it: only the file in KelvoUtilities.dll's own folder, and only when it
-// carries a valid Authenticode signature by the signer of KelvoUtilities.dll. A module that
-// delay-loads HostApi.dll itself may install it as its own helper's hook. It answers nothing for
-// other DLLs, which stay with the helper.
+// time an operation needs it: only the file in KelvoUtilities.dll's own folder, only when it
+// carries a valid Authenticode signature by the signer of KelvoUtilities.dll, and only when it
+// comes from the same build. It loads the system DLLs that the library delay-loads (crypt32,
+// version, winhttp, wtsapi32) from the system folder only. Every failure, a function missing
+// from a loaded DLL among them, reaches the operation that needed the DLL as Exception. A module
+// that delay-loads these DLLs itself may install it as its own helper's hook. It answers nothing
+// for other DLLs, which stay with the helper.
 #pragma once
 
 #include "UtilitiesExport.h"
