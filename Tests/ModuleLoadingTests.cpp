@@ -1,11 +1,17 @@
-// HostApi.dll loaded on first use, only from the library's folder and only when signed by the
-// library's signer. CTest runs this program once per layout of the library's folder (a fresh
-// process each: the check is made once per process), from a folder of its own that is also its
-// current directory and holds an unrelated DLL named HostApi.dll; the library's folder is on PATH.
+// HostApi.dll loaded on first use, only from the library's folder, only when signed by the
+// library's signer and only when of the library's build; the system DLLs that the library loads
+// only from the system folder. CTest runs this program once per layout of the library's folder
+// (a fresh process each: the check is made once per process), from a folder of its own and with
+// a current directory of its own, both holding unrelated DLLs under the names of HostApi.dll and
+// of those system DLLs, which Wine is told to prefer; the library's folder is on PATH. The program
+// imports none of those DLLs itself.
+#include <Base64.h>
 #include <Exception.h>
 #include <OSInfo.h>
 #include <Path.h>
 #include <RezolveDelayLoadImport.h>
+#include <UserUtilities.h>
+#include <WinHTTPClient.h>
 
 #include "TestSupport.h"
 
@@ -16,6 +22,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cwchar>
 #include <future>
 #include <string>
 #include <vector>
@@ -28,9 +35,11 @@ namespace {
 struct Layout
 {
     std::string name;
-    // The end of the refusal's message after the path of HostApi.dll, and its code; none for Good.
+    // The end of the failure's message after the path of HostApi.dll, its code, and the file that
+    // throws it; none for Good. The hook's refusals start with "Not loading HostApi.dll: ".
     const wchar_t* reason;
     std::uint64_t code;
+    const wchar_t* thrower = L"RezolveDelayLoadImport";
 };
 
 const Layout Layouts[] = {
@@ -39,7 +48,16 @@ const Layout Layouts[] = {
     { "Unsigned", L" is not signed", 0x800B0100 },               // TRUST_E_NOSIGNATURE
     { "ForeignSigner", L" is not signed by the signer of ", 0x800B0004 }, // TRUST_E_SUBJECT_NOT_TRUSTED
     { "Missing", L" cannot be opened", ERROR_FILE_NOT_FOUND },
+    { "OtherBuild", L" is from another build", ERROR_REVISION_MISMATCH },
+    // Loaded, and the first function that the library needs is not there.
+    { "NoFunctions", L" does not export _ZN5Kelvo7HostApi15OperatingSystem28OperatingSystemRootDirectoryB5cxx11Ev",
+      ERROR_PROC_NOT_FOUND, L"Internal\\DelayLoad" },
 };
+
+std::wstring FolderOf(const std::wstring& file)
+{
+    return file.substr(0, file.rfind(L'\\'));
+}
 
 std::wstring FileName(HMODULE module)
 {
@@ -58,14 +76,15 @@ TEST(ModuleLoading, EightFirstCallsAtOnceLoadOnlyTheSignedHostApiOfTheLibraryFol
     ASSERT_NE(std::end(Layouts), layout) << "run by CTest in a layout of the module-loading fixture";
 
     const std::wstring libraryPath = FileName(::GetModuleHandleW(L"KelvoUtilities.dll"));
-    const std::wstring folder = libraryPath.substr(0, libraryPath.rfind(L'\\')), hostApiPath = folder + L"\\HostApi.dll";
+    const std::wstring folder = FolderOf(libraryPath), hostApiPath = folder + L"\\HostApi.dll";
     EXPECT_EQ(nullptr, ::GetModuleHandleW(L"HostApi.dll"));
-    const std::wstring code = std::to_wstring(layout->code);
-    const std::wstring expected = layout->reason == nullptr
-                                      ? std::wstring(_wgetenv(L"windir")) + L"\\"
-                                      : L"Not loading HostApi.dll: " + hostApiPath + layout->reason +
-                                            (layout->code == 0x800B0004 ? libraryPath : L"") + L"|" + code +
-                                            L"|Source\\RezolveDelayLoadImport";
+    const bool loads = layout->reason == nullptr || layout->code == ERROR_PROC_NOT_FOUND;
+    const std::wstring expected =
+        layout->reason == nullptr
+            ? std::wstring(_wgetenv(L"windir")) + L"\\"
+            : (loads ? L"" : L"Not loading HostApi.dll: ") + hostApiPath + layout->reason +
+                  (layout->code == 0x800B0004 ? libraryPath : L"") + L"|" + std::to_wstring(layout->code) +
+                  L"|Source\\" + layout->thrower;
     // The Windows folder as the library gives it through HostApi, or the failure it throws.
     const auto outcome = [&](std::future<std::wstring> call) {
         return layout->reason == nullptr ? call.get() : TestSupport::FailureOf([&] { call.get(); });
@@ -88,7 +107,27 @@ TEST(ModuleLoading, EightFirstCallsAtOnceLoadOnlyTheSignedHostApiOfTheLibraryFol
     // A later call does the same: a refusal stands for the process, a loaded module stays.
     EXPECT_EQ(expected, outcome(std::async(std::launch::deferred, [] { return OSInfo().GetBaseDirectory(); })));
     const HMODULE loaded = ::GetModuleHandleW(L"HostApi.dll");
-    EXPECT_EQ(layout->reason == nullptr ? hostApiPath : L"", loaded ? FileName(loaded) : L"");
+    EXPECT_EQ(loads ? hostApiPath : L"", loaded ? FileName(loaded) : L"");
+
+    // The operations that need the system DLLs work, and none of the planted copies was loaded:
+    // each came from the system folder (kernel32's, which Windows takes from nowhere else).
+    EXPECT_FALSE(OSInfo().GetVersion().empty());                                  // version
+    EXPECT_EQ(L"a2U=", Kelvo::Utilities::Base64::Encode(L"ke"));                  // crypt32
+    Kelvo::Utilities::WinHTTPClient(false);                                       // winhttp
+    if (layout->reason == nullptr)
+    {
+        EXPECT_FALSE(Kelvo::Utilities::UserUtilities().GetUserSidFromCurrentUser().empty()); // wtsapi32
+    }
+    const std::wstring system = FolderOf(FileName(::GetModuleHandleW(L"kernel32.dll")));
+    // wintrust.dll is let go after the signature check; wtsapi32.dll is HostApi.dll's.
+    for (const wchar_t* dll : { L"version.dll", L"winhttp.dll", L"crypt32.dll", L"wtsapi32.dll", L"wintrust.dll" })
+    {
+        const HMODULE module = ::GetModuleHandleW(dll);
+        const bool used = std::wcscmp(dll, L"wintrust.dll") != 0 &&
+                          (std::wcscmp(dll, L"wtsapi32.dll") != 0 || layout->reason == nullptr);
+        EXPECT_TRUE(module != nullptr || !used) << dll;
+        EXPECT_EQ(system, module ? FolderOf(FileName(module)) : system) << dll;
+    }
 
     // Away from the program and its current directory: relative paths are completed in the
     // library's folder.
@@ -102,4 +141,16 @@ TEST(ModuleLoading, EightFirstCallsAtOnceLoadOnlyTheSignedHostApiOfTheLibraryFol
     other.szDll = "Other.dll";
     EXPECT_EQ(nullptr, RezolveDelayLoadImport(dliStartProcessing, &other));
     EXPECT_EQ(nullptr, RezolveDelayLoadImport(dliNotePreLoadLibrary, &other));
+    // A function that a system DLL lacks: the helper gets a function that throws, each time.
+    DelayLoadInfo missing{};
+    missing.szDll = "VERSION.dll";
+    missing.dlp.fImportByName = TRUE;
+    missing.dlp.szProcName = "NoSuchFunction";
+    for (int i = 0; i < 2; ++i)
+    {
+        const FARPROC thrower = RezolveDelayLoadImport(dliStartProcessing, &missing);
+        ASSERT_NE(nullptr, thrower);
+        EXPECT_EQ(system + L"\\version.dll does not export NoSuchFunction|127|Source\\Internal\\DelayLoad",
+                  TestSupport::FailureOf([&] { reinterpret_cast<void (*)()>(reinterpret_cast<void*>(thrower))(); }));
+    }
 }

@@ -13,7 +13,8 @@ case "$arch" in
     x86) loader=/usr/lib/wine/wine ;;
     *) echo "wine-run.sh: unknown architecture '$arch'" >&2; exit 2 ;;
 esac
-export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A caller's own overrides (a test's) come after the prefix's.
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 if [ ! -f "$prefix/system.reg" ]; then
     mkdir -p "$(dirname "$prefix")"
     (
