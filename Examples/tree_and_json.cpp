@@ -5,6 +5,7 @@
 #include "Console.h"
 
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,21 @@ void ListRoundTrip(const char* rule, std::vector<std::wstring> items)
     Print("  out", Join(out));
 }
 
+// Reads a document and shows what each member comes back as.
+void Read(const std::wstring& text, const std::vector<std::wstring>& names)
+{
+    Print("  document", text);
+    std::wstringstream document(text);
+    JSONSerializer reader;
+    reader.SetStream(&document, Deserialize);
+    for (const std::wstring& name : names)
+    {
+        std::wstring value = L"(missing)";
+        reader.WriteData(name, value);
+        Print(("  " + Utf8(name)).c_str(), value);
+    }
+}
+
 } // namespace
 
 int main()
@@ -131,9 +147,31 @@ int main()
         ListRoundTrip("6. list items are written raw: a comma in an item splits it when read:", { L"a,b", L"c" });
         ListRoundTrip("7. an empty list reads back as one empty item:", {});
 
+        std::printf("8. a name that occurs twice is one member; the rest of a value after a comma makes a member:\n");
+        Read(L"{\"s\" : \"x,y\",\"t\" : 1,\"d\" : 1,\"d\" : 2}", { L"s", L"t", L",", L"d" });
+        std::printf("9. numbers and booleans are read with std::stoul and std::stoi:\n");
+        std::wstringstream numbers(L"{\"n\" : 1.5,\"b\" : true}");
+        JSONSerializer numberReader;
+        numberReader.SetStream(&numbers, Deserialize);
+        unsigned int number = 0;
+        numberReader.WriteData(L"n", number);
+        Print("  1.5 read as unsigned int", number);
+        try
+        {
+            bool flag = false;
+            numberReader.WriteData(L"b", flag);
+        }
+        catch (const std::invalid_argument& e)
+        {
+            Print("  true read as bool throws std::invalid_argument", e.what());
+        }
+        std::printf("10. standard JSON from elsewhere: escapes are not decoded, lists of objects are not understood:\n");
+        Read(L"{\"path\": \"C:\\\\Temp\\\\x\", \"q\": \"say \\\"hi\\\"\", \"u\": \"caf\\u00e9\"}", { L"path", L"q", L"u" });
+        Read(L"{\"arr\": [{\"x\": 1}, {\"x\": 2}], \"after\": 3}", { L"arr", L"x", L"after" });
+
         // A value that must survive exactly: store it in a form the format cannot hurt.
         const std::wstring path = L"C:\\Data\\a, b \"c\"";
-        std::printf("8. Base64 keeps any text exactly:\n");
+        std::printf("11. Base64 keeps any text exactly:\n");
         std::wstringstream encoded;
         JSONSerializer encoder;
         encoder.SetStream(&encoded, Serialize);
