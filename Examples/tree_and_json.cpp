@@ -150,12 +150,24 @@ int main()
         std::printf("8. a name that occurs twice is one member; the rest of a value after a comma makes a member:\n");
         Read(L"{\"s\" : \"x,y\",\"t\" : 1,\"d\" : 1,\"d\" : 2}", { L"s", L"t", L",", L"d" });
         std::printf("9. numbers and booleans are read with std::stoul and std::stoi:\n");
-        std::wstringstream numbers(L"{\"n\" : 1.5,\"b\" : true}");
+        std::wstringstream numbers(L"{\"n\" : 1.5,\"two\" : 2,\"empty\" : [],\"b\" : true}");
         JSONSerializer numberReader;
         numberReader.SetStream(&numbers, Deserialize);
         unsigned int number = 0;
         numberReader.WriteData(L"n", number);
         Print("  1.5 read as unsigned int", number);
+        bool two = false;
+        numberReader.WriteData(L"two", two);
+        Print("  2 read as bool", two ? L"true" : L"false");
+        try
+        {
+            std::vector<unsigned int> empty;
+            numberReader.WriteList(L"empty", empty);
+        }
+        catch (const std::invalid_argument& e)
+        {
+            Print("  [] read as a list of numbers throws std::invalid_argument", e.what());
+        }
         try
         {
             bool flag = false;
