@@ -86,15 +86,40 @@ build_architecture() {
     step "install-$arch" cmake --install "build/mingw-$arch"
 }
 
-# Builds Examples/ against dist/x64 as an outside project would.
+# build_example ARCH: builds Examples/ against dist/ARCH as an outside project would.
 build_example() {
-    step configure-example cmake -S Examples -B build/example-x64 -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x64.cmake" -DCMAKE_PREFIX_PATH="$root/dist/x64"
-    step build-example cmake --build build/example-x64
+    local arch=$1
+    step "configure-example-$arch" cmake -S Examples -B "build/example-$arch" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" -DCMAKE_PREFIX_PATH="$root/dist/$arch"
+    step "build-example-$arch" cmake --build "build/example-$arch"
 }
 
-run_example() {
-    "$root/cmake/wine-run.sh" "$root/build/mingw-x64/wineprefix" x64 "$root/build/example-x64/KelvoExample.exe"
+# The names of the example programs, from Examples/expected/.
+example_names() {
+    local file
+    for file in "$root"/Examples/expected/*.txt; do
+        basename "$file" .txt
+    done
+}
+
+# run_examples ARCH: runs every example of build/example-ARCH under Wine and checks what it
+# prints against Examples/expected/NAME.txt; each output is kept in build/logs/example-ARCH-NAME.log.
+# Fails, showing the mismatch, when one exits with an error or prints something else.
+run_examples() {
+    local arch=$1 name log failed=0
+    for name in $(example_names); do
+        log="$logs/example-$arch-$name.log"
+        if ! (cd "$root/build/example-$arch" &&
+            "$root/cmake/wine-run.sh" "$root/build/mingw-$arch/wineprefix" "$arch" "./$name.exe") >"$log" 2>"$log.stderr"; then
+            echo "FAILED: example $name ($arch) exited with an error; its output (build/logs/example-$arch-$name.log):" >&2
+            cat "$log" >&2
+            failed=1
+        elif ! python3 "$root/scripts/check-output.py" "$root/Examples/expected/$name.txt" "$log" >&2; then
+            echo "FAILED: example $name ($arch) printed something else than Examples/expected/$name.txt" >&2
+            failed=1
+        fi
+    done
+    return $failed
 }
 
 # run_suites ARCH [CTEST OPTIONS...]: the test suites of one architecture; fails when one fails.
