@@ -36,10 +36,11 @@ answer = subprocess.run([addr2line, "-f", "-C", "-e", debug, hex(address)],
                         check=True, capture_output=True, text=True).stdout.splitlines()
 print(f"{dll}: {export} at {address:#x} -> {' '.join(answer)}")
 function, place = answer[0], answer[1]
-demangled = subprocess.run([objdump.replace("objdump", "c++filt"), export],
+demangled = subprocess.run([objdump.replace("objdump", "c++filt"), "--no-strip-underscore", export],
                            check=True, capture_output=True, text=True).stdout.strip()
 qualified = demangled.split("(")[0]
-if function.split("(")[0] != qualified:
+# The 32-bit addr2line names the function by its mangled name, without the leading underscore.
+if function.split("(")[0] != qualified and function.lstrip("_") != export.lstrip("_"):
     sys.exit(f"addr2line names {function}, not {demangled}")
 file_part, _, line = place.partition(":")
 if not file_part.replace("\\", "/").endswith("/" + source):
