@@ -47,6 +47,7 @@
 #include "IniFile.h"
 #include "IteratorFolder.h"
 #include "JSONSerializer.h"
+#include "KelvoUtilitiesVersion.h"
 #include "KelvoTime.h"
 #include "Language.h"
 #include "MD5.h"

@@ -430,6 +430,11 @@ TEST_F(FileSystemTest, VersionsTimesDirectoryMapsAndAttributes)
     EXPECT_EQ(L"9.9.9.9", Text(version));
     FileSystemUtilities::GetFileVersion(BesideTheTests(L"VersionedModule.dll"), version);
     EXPECT_EQ(L"7.65535.0.42", Text(version));
+    // The library's own version: the one its headers give, with the release's build number.
+    FileSystemUtilities::GetFileVersion(BesideTheTests(L"KelvoUtilities.dll"), version);
+    EXPECT_EQ(std::to_wstring(KELVO_UTILITIES_VERSION_MAJOR) + L"." + std::to_wstring(KELVO_UTILITIES_VERSION_MINOR) + L"." +
+                  std::to_wstring(KELVO_UTILITIES_VERSION_PATCH) + L"." + std::to_wstring(KELVO_BUILD_NUMBER),
+              Text(version));
     EXPECT_EQ(BesideTheTests(L""), FileSystemUtilities::GetApplicationDirectoryWithBackSlash());
 }
 

@@ -1,6 +1,6 @@
 # The SDK: include/ (both modules' public headers), lib/ (import libraries and the CMake package
 # KelvoUtilities with the targets Kelvo::Utilities and Kelvo::HostApi), bin/ (the DLLs and the
-# C++ runtime DLLs they need).
+# C++ runtime DLLs they need, all stripped and signed), debug/ (our DLLs' debugging information).
 include(CMakePackageConfigHelpers)
 
 set_target_properties(HostApi PROPERTIES EXPORT_NAME HostApi)
@@ -12,7 +12,10 @@ install(TARGETS KelvoUtilities HostApi EXPORT KelvoUtilitiesTargets
 )
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/Include/ ${PROJECT_SOURCE_DIR}/HostApi/Include/
         DESTINATION include FILES_MATCHING PATTERN "*.h")
-install(FILES ${KELVO_RUNTIME_DLLS} DESTINATION bin)
+install(FILES ${KELVO_GENERATED_INCLUDE_DIR}/KelvoUtilitiesVersion.h DESTINATION include)
+install(FILES ${KELVO_SHIPPED_RUNTIME_DLLS} DESTINATION bin)
+install(FILES ${KELVO_DEBUG_DIR}/$<TARGET_FILE_NAME:KelvoUtilities>.debug ${KELVO_DEBUG_DIR}/$<TARGET_FILE_NAME:HostApi>.debug
+        DESTINATION debug)
 
 set(KELVO_PACKAGE_DIR lib/cmake/KelvoUtilities)
 install(EXPORT KelvoUtilitiesTargets NAMESPACE Kelvo:: DESTINATION ${KELVO_PACKAGE_DIR})

@@ -31,14 +31,21 @@ else()
   endif()
 endif()
 
-# Signs the target's DLL in place after every link.
-function(kelvo_sign target)
-  set(file $<TARGET_FILE:${target}>)
-  add_custom_command(TARGET ${target} POST_BUILD
+# kelvo_sign_commands(VARIABLE FILE DESCRIPTION): the COMMAND lines of add_custom_command
+# that sign FILE in place (splice them in, with COMMAND_EXPAND_LISTS).
+function(kelvo_sign_commands variable file description)
+  set(${variable}
     COMMAND ${KELVO_OSSLSIGNCODE} sign -certs ${kelvo_certificate} -key ${kelvo_key} -h sha256
-            -n ${target} "$<$<BOOL:${KELVO_SIGNING_TIMESTAMP_URL}>:-ts;${KELVO_SIGNING_TIMESTAMP_URL}>"
+            -n ${description} "$<$<BOOL:${KELVO_SIGNING_TIMESTAMP_URL}>:-ts$<SEMICOLON>${KELVO_SIGNING_TIMESTAMP_URL}>"
             -in ${file} -out ${file}.signed
     COMMAND ${CMAKE_COMMAND} -E rename ${file}.signed ${file}
+    PARENT_SCOPE)
+endfunction()
+
+# Signs the target's DLL in place after every link, after the steps added before this call.
+function(kelvo_sign target)
+  kelvo_sign_commands(sign $<TARGET_FILE:${target}> ${target})
+  add_custom_command(TARGET ${target} POST_BUILD ${sign}
     COMMENT "Signing ${target}"
     COMMAND_EXPAND_LISTS VERBATIM)
 endfunction()
