@@ -2,8 +2,8 @@
 // stay its own.
 #include <KelvoUtilities.h>
 
-#if defined(ERROR) || defined(DeleteFile) || defined(GetObject) || defined(interface) || defined(min) || \
-    defined(max) || defined(_WINDOWS_)
+#if defined(ERROR) || defined(DeleteFile) || defined(GetObject) || defined(interface) || defined(near) || \
+    defined(min) || defined(max) || defined(_WINDOWS_)
 #error KelvoUtilities.h brings <windows.h>'s macros into the caller's code
 #endif
 
