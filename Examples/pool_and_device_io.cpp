@@ -3,6 +3,8 @@
 // request (a pipe transaction) answered by a thread of ours.
 #include "Console.h"
 #include <HostApi/UniqueHandle.h>
+// Not in KelvoUtilities.h: a processor is an OVERLAPPED, which needs <windows.h>.
+#include <IConnectionProcessor.h>
 
 #include <windows.h>
 #include <winioctl.h>

@@ -2,6 +2,8 @@
 // that everybody or only administrators may use, and which module holds an address.
 #include "Console.h"
 #include <HostApi/Authorization.h>
+// Not in KelvoUtilities.h: it needs <windows.h> (SE_OBJECT_TYPE).
+#include <SystemUtilities.h>
 
 #include <windows.h>
 
