@@ -501,6 +501,16 @@ TEST_F(FileSystemTest, IniValues)
     EXPECT_EQ(L"2", old.ReadStringValue(L"s", L"other", L""));
     EXPECT_EQ(stored, old.ReadStringValue(L"s", L"k", L""));
     EXPECT_EQ((Names{ L"settings.ini", L"fresh.ini", L"old.ini" }), NamesIn(Directory().GetFiles(m_dir)));
+
+    // A big-endian mark is UTF-16 too (not ANSI text): stored again little-endian.
+    Bytes bigEndian{ 0xFE, 0xFF };
+    for (const wchar_t c : std::wstring(L"[s]\nk=\u65e5\n"))
+    {
+        bigEndian.insert(bigEndian.end(), { static_cast<unsigned char>(c >> 8), static_cast<unsigned char>(c) });
+    }
+    File::WriteAllBytes(path, bigEndian);
+    old.WriteHeader({ L"; h" });
+    EXPECT_EQ((Lines{ L"; h", L"[s]", L"k=\u65e5" }), File::ReadAllUnicodeLines(path));
 }
 
 // Run by CTest under a file-size limit of KELVO_FILE_SIZE_LIMIT bytes.
