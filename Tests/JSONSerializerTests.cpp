@@ -113,13 +113,14 @@ TEST(JSONSerializer, ReadsBackIntoTheSameVariablesThroughAStream)
     EXPECT_EQ(L"xy", text); // a line break inside a value disappears
     EXPECT_FALSE(s.WriteData(L"missing", missing));
     EXPECT_EQ(L"unchanged", missing);
-    EXPECT_TRUE(s.WriteList(L"missing", numbers));
+    EXPECT_TRUE(s.WriteList(L"missing", numbers) && s.WriteList(L"missing", words));
     EXPECT_FALSE(s.BeginData(L"missing"));
     EXPECT_FALSE(s.WriteSerializedData(L"sub", name));
     EXPECT_TRUE(s.BeginData(L"sub") && s.WriteData(L"n", n) && s.EndData(L"sub") && s.EndData(L""));
     EXPECT_EQ(4u, n);
     EXPECT_THROW(s.WriteList(L"empty", numbers), std::invalid_argument);
     EXPECT_EQ(std::vector<unsigned int>{ 9 }, numbers); // untouched by the missing list and the refused one
+    EXPECT_EQ(3u, words.size());
     EXPECT_THROW(s.WriteData(L"huge", count), std::out_of_range);
     EXPECT_EQ(7u, count);
     EXPECT_THROW(s.WriteData(L"bad", big), std::invalid_argument);

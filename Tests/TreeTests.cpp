@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,8 @@ TEST(Tree, FreshTreeHasOnlyItsRootAndSiblingsGoInCodeUnitOrder)
     EXPECT_FALSE(tree.AppendChild(L"a", { L"lost" }));
     ASSERT_TRUE(tree.Down());
     EXPECT_EQ(L"B", tree.GetKey());
-    EXPECT_FALSE(tree.PreviousSibling());
+    // C is no sibling, though it sorts between B and a: the cursor stays.
+    EXPECT_FALSE(tree.PreviousSibling() || tree.GotoSiblingNode(L"C"));
     EXPECT_TRUE(tree.NextSibling());
     EXPECT_EQ(L"a", tree.GetKey());
     EXPECT_EQ(Values{}, ValuesAt(tree)); // the second AppendChild left a alone
@@ -122,6 +124,7 @@ TEST(Tree, CopiesGraftsAndComparisons)
     untouched.AppendChild(L"keep");
     EXPECT_TRUE(target.CompareTrees(untouched));
     EXPECT_TRUE(source.CopySubTree(subtree));
+    EXPECT_EQ(L"a", subtree.GetKey()); // the target's cursor is back on its root
 
     // A named source root (here the copy of a) becomes a node under the cursor, which moves to it.
     Tree reordered;
@@ -151,8 +154,18 @@ TEST(Tree, CopiesGraftsAndComparisons)
     ASSERT_TRUE(reordered.Down(L"b") && source.Down(L"b"));
     EXPECT_TRUE(reordered.CompareActualTreeNode(source));
     reordered.SetValue({ L"3", L"4" });
+    EXPECT_EQ((Values{ L"3", L"4" }), ValuesAt(reordered)); // replaced, not appended
     source.SetValue({ L"4", L"3" });
     EXPECT_FALSE(reordered.CompareActualTreeNode(source) || reordered.CompareTrees(source));
+
+    // Nodes built by hand: children under other keys, or a missing child, make unequal trees even
+    // where the nodes themselves are alike.
+    Tree::TreeNode left, right, missing;
+    left.getChildrenNodes()[L"x"] = std::make_shared<Tree::TreeNode>();
+    right.getChildrenNodes()[L"y"] = std::make_shared<Tree::TreeNode>();
+    missing.getChildrenNodes()[L"x"] = nullptr;
+    EXPECT_FALSE(left == right || missing == left);
+    EXPECT_TRUE(left == left && missing == missing);
 }
 
 // A million levels, read from a document, then copied, compared and grafted: nothing recurses
