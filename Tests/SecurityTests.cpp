@@ -254,6 +254,7 @@ TEST(SystemUtilities, PrivilegesModulesAndHostApiArguments)
 
     // Arguments HostApi refuses, with outputs untouched.
     std::shared_ptr<Kelvo::HostApi::_TokenPrivileges> previous = Authorization::CreatePrivilegeSet(3);
+    EXPECT_LE(offsetof(TOKEN_PRIVILEGES, Privileges) + 3 * sizeof(LUID_AND_ATTRIBUTES), ::LocalSize(previous.get()));
     const auto kept = previous;
     EXPECT_EQ(L"AdjustTokenPrivileges failed|87|HostApi\\Source\\Authorization",
               FailureOf([&] { Authorization::AdjustTokenPrivileges(nullptr, false, previous, previous); }));
