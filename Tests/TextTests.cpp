@@ -343,4 +343,16 @@ TEST(Language, CodesOfTheTableAndTheChineseRule)
         language.IdToISO3166(id, code, true);
         EXPECT_EQ(upper, code) << std::hex << id;
     }
+    // Every code of the table, by primary language.
+    const std::pair<unsigned short, std::wstring> table[] = {
+        { 0x01, L"ar" }, { 0x05, L"cz" }, { 0x06, L"dk" }, { 0x07, L"de" },   { 0x09, L"en" }, { 0x0A, L"es" }, { 0x0B, L"fi" },
+        { 0x0C, L"fr" }, { 0x0E, L"hu" }, { 0x10, L"it" }, { 0x11, L"jp" },   { 0x12, L"ko" }, { 0x13, L"nl" }, { 0x14, L"no" },
+        { 0x15, L"pl" }, { 0x16, L"ptbr" }, { 0x18, L"ro" }, { 0x19, L"ru" }, { 0x1D, L"se" }, { 0x1F, L"tr" },
+    };
+    for (const auto& [primary, expected] : table)
+    {
+        std::wstring code;
+        language.IdToISO3166(static_cast<unsigned short>(0x0400 | primary), code, false);
+        EXPECT_EQ(expected, code) << std::hex << primary;
+    }
 }
