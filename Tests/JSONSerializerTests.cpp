@@ -37,6 +37,9 @@ protected:
 
 class PlainDerivedSerializer : public JSONSerializer
 {
+public:
+    using JSONSerializer::BeginDataList;
+    using JSONSerializer::EndDataList;
 };
 
 } // namespace
@@ -161,8 +164,14 @@ TEST(JSONSerializer, DerivedClassesReadThroughTheirOwnSlot)
     ASSERT_TRUE(recording.DeserializeToTree(text, recorded));
     ASSERT_FALSE(recording.texts.empty());
     EXPECT_EQ(L"\"a\" : {\"b\" : 1},\"c\" : [2,3]", recording.texts.front());
-    ASSERT_TRUE(PlainDerivedSerializer().DeserializeToTree(text, plain));
+    PlainDerivedSerializer derived;
+    ASSERT_TRUE(derived.DeserializeToTree(text, plain));
     EXPECT_TRUE(expected.CompareTrees(recorded) && expected.CompareTrees(plain));
+    // The list pieces write only: refused without a stream and while reading.
+    std::wstringstream stream(text);
+    EXPECT_FALSE(derived.BeginDataList(L"c") || derived.EndDataList(L"c"));
+    derived.SetStream(&stream, Deserialize);
+    EXPECT_FALSE(derived.BeginDataList(L"c") || derived.EndDataList(L"c"));
     Values list;
     EXPECT_TRUE(expected.Down(L"c") && expected.GetValues(list));
     EXPECT_EQ((Values{ L"2", L"3" }), list);
