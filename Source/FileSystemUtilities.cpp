@@ -123,15 +123,17 @@ void FileSystemUtilities::GetFileVersion(const std::wstring& path, _FileVersion&
 
 void FileSystemUtilities::ConvertStringToFileVersion(const std::wstring& text, _FileVersion& version)
 {
-    const std::vector<int> fields = VersionFields(text);
+    std::vector<int> fields = VersionFields(text);
     if (fields.size() < 2 || fields.size() > 4)
     {
         ThrowError(L"The input parameter is not a valid version string: " + text, KELVO_SITE);
     }
+    // A build or revision left out is 0.
+    fields.resize(4);
     version.Major = fields[0];
     version.Minor = fields[1];
-    version.Build = fields.size() > 2 ? fields[2] : 0;
-    version.Revision = fields.size() > 3 ? fields[3] : 0;
+    version.Build = fields[2];
+    version.Revision = fields[3];
 }
 
 std::uint64_t FileSystemUtilities::ConvertFileTimeToPosix(const HostApi::_fileTime& time)
