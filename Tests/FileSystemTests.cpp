@@ -12,6 +12,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <future>
 #include <map>
 #include <numeric>
 #include <thread>
@@ -557,6 +558,30 @@ TEST_F(FileSystemTest, IniValues)
     EXPECT_EQ(Names{}, NamesIn(Directory().GetFiles(here)));
     EXPECT_EQ(Lines{ L"; long" }, File::ReadAllUnicodeLines(longest + L"n"));
     EXPECT_EQ(2u, Directory().GetFiles(folder).size());
+}
+
+// Every program of the session finds a file's writer lock under one name, made from the file's
+// full path in upper case. Held elsewhere, a write gives up after ten seconds and changes nothing.
+TEST_F(FileSystemTest, IniWriterGivesUpOnALockHeldElsewhere)
+{
+    const std::wstring path = In(L"locked.ini");
+    IniFile(path).WriteStringValue(L"s", L"k", L"old");
+    std::wstring upper = path; // the folder's name is not ASCII
+    ::CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+    std::uint64_t hash = 14695981039346656037ull; // 64-bit FNV-1a over the UTF-16 code units
+    for (const wchar_t unit : upper)
+    {
+        hash = (hash ^ static_cast<std::uint16_t>(unit)) * 1099511628211ull;
+    }
+    const std::wstring name = L"Local\\Kelvo.IniFile." + std::to_wstring(hash);
+    const HANDLE held = ::CreateMutexW(nullptr, TRUE, name.c_str());
+    ASSERT_NE(nullptr, held);
+    std::future<void> write = std::async(std::launch::async, [&] { IniFile(path).WriteStringValue(L"s", L"k", L"new"); });
+    EXPECT_EQ("WriteStringValue failed.: " + std::system_category().message(WAIT_TIMEOUT),
+              WhatOf<Win32Exception>([&] { write.get(); }));
+    ::ReleaseMutex(held);
+    ::CloseHandle(held);
+    EXPECT_EQ(L"old", IniFile(path).ReadStringValue(L"s", L"k", L""));
 }
 
 // Headers on top of a file while another thread and another process write values to it, and on
