@@ -92,8 +92,10 @@ TEST(JSONSerializer, ReadsBackIntoTheSameVariablesThroughAStream)
     std::vector<std::wstring> words{ L"kept" };
     std::vector<bool> flags;
     std::vector<unsigned int> numbers{ 9 };
+    std::vector<unsigned __int64> bigs;
     EXPECT_FALSE(s.BeginData(L"") || s.EndData(L"") || s.WriteData(L"a", text) || s.WriteData(L"a", flag) ||
                  s.WriteData(L"a", count) || s.WriteData(L"a", big) || s.WriteList(L"a", words) ||
+                 s.WriteList(L"a", flags) || s.WriteList(L"a", numbers) || s.WriteList(L"a", bigs) ||
                  s.WriteSerializedData(L"a", text));
     EXPECT_TRUE(s.SetStream(nullptr, Deserialize));
     EXPECT_FALSE(s.WriteData(L"a", text));
