@@ -389,10 +389,9 @@ TEST_F(FileSystemTest, VersionsTimesDirectoryMapsAndAttributes)
     // text: the version it gives, or the message it throws (leaving the version untouched)
     const std::vector<std::pair<std::wstring, std::wstring>> texts = {
         { L"1.2", L"1.2.0.0" }, { L"1.2.3.4", L"1.2.3.4" }, { L"1.2.3", L"1.2.3.0" }, { L"0.0", L"0.0.0.0" },
-        { L"1.2beta", L"1.2.0.0" },
-        { L"7", notValid + L"7" }, { L"1.2.3.4.5", notValid + L"1.2.3.4.5" }, { L"1..2", notVersion + L"1..2" },
-        { L"1.x", notVersion + L"1.x" }, { L"", notVersion }, { L"1.00", notVersion + L"1.00" },
-        { L"x.1.2.3.4.5", notVersion + L"x.1.2.3.4.5" },
+        { L"1.2beta", L"1.2.0.0" }, { L"7", notValid + L"7" }, { L"1.2.3.4.5", notValid + L"1.2.3.4.5" },
+        { L"1..2", notVersion + L"1..2" }, { L"1.x", notVersion + L"1.x" }, { L"", notVersion },
+        { L"1.00", notVersion + L"1.00" }, { L"x.1.2.3.4.5", notVersion + L"x.1.2.3.4.5" },
     };
     for (const auto& t : texts)
     {
