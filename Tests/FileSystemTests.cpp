@@ -573,13 +573,12 @@ TEST_F(FileSystemTest, IniWriterGivesUpOnALockHeldElsewhere)
         hash = (hash ^ static_cast<std::uint16_t>(unit)) * 1099511628211ull;
     }
     const std::wstring name = L"Local\\Kelvo.IniFile." + std::to_wstring(hash);
-    const HANDLE held = ::CreateMutexW(nullptr, TRUE, name.c_str());
-    ASSERT_NE(nullptr, held);
+    const Kelvo::HostApi::UniqueKernelHandle held(::CreateMutexW(nullptr, TRUE, name.c_str()));
+    ASSERT_TRUE(held);
     std::future<void> write = std::async(std::launch::async, [&] { IniFile(path).WriteStringValue(L"s", L"k", L"new"); });
     EXPECT_EQ("WriteStringValue failed.: " + std::system_category().message(WAIT_TIMEOUT),
               WhatOf<Win32Exception>([&] { write.get(); }));
-    ::ReleaseMutex(held);
-    ::CloseHandle(held);
+    ::ReleaseMutex(held.Get());
     EXPECT_EQ(L"old", IniFile(path).ReadStringValue(L"s", L"k", L""));
 }
 
